@@ -1,0 +1,40 @@
+#include "Recorder.h"
+
+TRecorder::TRecorder()
+{
+    FOldMessage = SetMessageHandler([this](const TMessageRequest& r) {
+        Messages << r;
+        if (!r.Question)
+            return TMsgAnswer::Ok;
+        return Answers.isEmpty() ? TMsgAnswer::No : Answers.dequeue();
+    });
+    FOldFile = SetFileHandler([this](const TFileRequest& r) {
+        FileRequests << r;
+        return FileNames.isEmpty() ? QString() : FileNames.dequeue();
+    });
+    FOldInput = SetInputHandler([this](const TInputRequest&, QString* text) {
+        if (Inputs.isEmpty()) {
+            if (text)
+                text->clear();
+            return false;
+        }
+        if (text)
+            *text = Inputs.dequeue();
+        return true;
+    });
+}
+
+TRecorder::~TRecorder()
+{
+    SetMessageHandler(FOldMessage);
+    SetFileHandler(FOldFile);
+    SetInputHandler(FOldInput);
+}
+
+QStringList TRecorder::Texts() const
+{
+    QStringList out;
+    for (const TMessageRequest& r : Messages)
+        out << r.Text;
+    return out;
+}

@@ -1,0 +1,65 @@
+#include "TestDb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <sys/stat.h>
+
+namespace {
+
+// The server runs as its own user: it must be able to write the folder and the file.
+void OpenToServer(const QString& path, bool folder)
+{
+    ::chmod(QFile::encodeName(path).constData(), folder ? 0777 : 0666);
+}
+
+} // namespace
+
+int RunProjectScript(const QString& name, const QStringList& args, QString* out)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("bash"), QStringList{QStringLiteral(TARNWELL_SOURCE_DIR "/scripts/") + name} + args);
+    p.waitForFinished(600000);
+    if (out)
+        *out = QString::fromUtf8(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+TTestDb::TTestDb() : FDir(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/wrenfield-test-XXXXXX")))
+{
+    if (!FDir->isValid()) {
+        FError = QStringLiteral("cannot make a temporary folder");
+        return;
+    }
+    OpenToServer(FDir->path(), true);
+    FPath = FDir->path() + QStringLiteral("/DATA.FDB");
+    const QString templ = qEnvironmentVariable("WRENFIELD_TEST_TEMPLATE");
+    if (!templ.isEmpty() && QFile::exists(templ)) {
+        if (!QFile::copy(templ, FPath)) {
+            FError = QStringLiteral("cannot copy %1").arg(templ);
+            return;
+        }
+    } else {
+        QString out;
+        if (RunProjectScript(QStringLiteral("newdb"), {FPath}, &out) != 0) {
+            FError = out;
+            return;
+        }
+    }
+    OpenToServer(FPath, false);
+    FOk = true;
+}
+
+TTestDb::~TTestDb() = default;
+
+QString TTestDb::Location() const
+{
+    return ServerLocation(FPath);
+}
+
+QString TTestDb::Folder() const
+{
+    return FDir->path();
+}

@@ -1,0 +1,215 @@
+#include "GlobalHead.h"
+
+#include "FbClient.h"
+#include "XmlFile.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+TSymbol Symbol;
+TConPool* Pool = nullptr;
+QString AppPath;
+
+const QStringList& FunctionNames()
+{
+    static const QStringList names = {
+        QStringLiteral("本单位"), QStringLiteral("维修结账"), QStringLiteral("供应商"),
+        QStringLiteral("通讯录"), QStringLiteral("人事档案"), QStringLiteral("数据字典"),
+        QStringLiteral("商品字典"), QStringLiteral("送修登记"), QStringLiteral("维修历史"),
+        QStringLiteral("配件入库"), QStringLiteral("配件销售"), QStringLiteral("进货明细"),
+        QStringLiteral("销售明细"), QStringLiteral("库存盘点"), QStringLiteral("工具管理")};
+    return names;
+}
+
+namespace Texts {
+const QString Administrator = QStringLiteral("管理员");
+const QString CaptionError = QStringLiteral("错误");
+const QString CaptionQuestion = QStringLiteral("询问");
+const QString CaptionInfo = QStringLiteral("提示");
+const QString CaptionWarning = QStringLiteral("警告");
+const QString OperationOk = QStringLiteral("操作成功！");
+const QString OperationFailed = QStringLiteral("操作失败！");
+const QString RecordSaved = QStringLiteral("记录保存成功！");
+const QString ExitQuestion = QStringLiteral("你确定要退出系统吗？");
+const QString WrongPassword = QStringLiteral("密码错误！");
+const QString DbConnectFailed = QStringLiteral("数据库连接失败!");
+const QString NetworkError = QStringLiteral("网络通信错误！");
+const QString TimedOut = QStringLiteral("连接超时！");
+}
+
+// ---- Settings -----------------------------------------------------------------------
+
+QString SettingsPath()
+{
+    return AppPath + QStringLiteral("configure.xml");
+}
+
+bool LoadSettings(const QString& path, QString* error)
+{
+    TXmlFile xml;
+    if (!xml.Load(path)) {
+        if (error)
+            *error = xml.ErrorText();
+        return false;
+    }
+    QStringList missing;
+    for (const char* name : {"countperpage", "ip", "port", "timeout"})
+        if (!xml.HasChild(QLatin1String(name)))
+            missing << QLatin1String(name);
+    if (!missing.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("配置文件 %1 缺少设置项：%2").arg(path, missing.join(QStringLiteral("、")));
+        return false;
+    }
+    Symbol.CountPerPage = TXmlFile::ToInt(xml.Text(QStringLiteral("countperpage")), 100);
+    Symbol.ServerIP = xml.Text(QStringLiteral("ip"));   // taken as it stands
+    Symbol.Port = TXmlFile::ToInt(xml.Text(QStringLiteral("port")), 4305);
+    Symbol.TimeOut = TXmlFile::ToInt(xml.Text(QStringLiteral("timeout")), 5) * 1000;
+    return true;
+}
+
+// ---- Message seam -------------------------------------------------------------------
+
+TMsgIcon IconForCaption(const QString& caption)
+{
+    if (caption == Texts::CaptionError)
+        return TMsgIcon::Error;
+    if (caption == Texts::CaptionWarning)
+        return TMsgIcon::Warning;
+    if (caption == Texts::CaptionInfo)
+        return TMsgIcon::Information;
+    if (caption == Texts::CaptionQuestion)
+        return TMsgIcon::Question;
+    return TMsgIcon::None;
+}
+
+namespace {
+
+TMsgAnswer ShowBox(const TMessageRequest& r)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(r.Caption);
+    box.setText(r.Text);
+    switch (r.Icon) {
+    case TMsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case TMsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case TMsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case TMsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case TMsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    if (r.Question) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? TMsgAnswer::Yes : TMsgAnswer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return TMsgAnswer::Ok;
+}
+
+TMessageHandler& MessageHandler()
+{
+    static TMessageHandler h = ShowBox;
+    return h;
+}
+
+QString ShowFileDialog(const TFileRequest& r)
+{
+    QWidget* parent = QApplication::activeWindow();
+    switch (r.Mode) {
+    case TFileRequest::Open:
+        return QFileDialog::getOpenFileName(parent, r.Caption, r.Directory, r.Filter);
+    case TFileRequest::Save: {
+        QFileDialog dlg(parent, r.Caption, r.Directory, r.Filter);
+        dlg.setAcceptMode(QFileDialog::AcceptSave);
+        dlg.setDefaultSuffix(r.DefaultSuffix);
+        // Appending to an existing file is intended: no overwrite question.
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+            return QString();
+        return dlg.selectedFiles().first();
+    }
+    case TFileRequest::Folder:
+        return QFileDialog::getExistingDirectory(parent, r.Caption, r.Directory);
+    }
+    return QString();
+}
+
+TFileHandler& FileHandler()
+{
+    static TFileHandler h = ShowFileDialog;
+    return h;
+}
+
+bool ShowInputBox(const TInputRequest& r, QString* text)
+{
+    bool ok = false;
+    const QString t = QInputDialog::getText(QApplication::activeWindow(), r.Caption, r.Prompt,
+                                            QLineEdit::Normal, r.Default, &ok);
+    if (text)
+        *text = ok ? t : QString();
+    return ok;
+}
+
+TInputHandler& InputHandler()
+{
+    static TInputHandler h = ShowInputBox;
+    return h;
+}
+
+} // namespace
+
+TMsgAnswer ShowMsg(const QString& text, const QString& caption)
+{
+    return ShowMsg(text, caption, IconForCaption(caption));
+}
+
+TMsgAnswer ShowMsg(const QString& text, const QString& caption, TMsgIcon icon)
+{
+    TMessageRequest r{text, caption, icon, caption == Texts::CaptionQuestion};
+    return MessageHandler()(r);
+}
+
+void ShowError(const std::exception& e)
+{
+    ShowError(FbErrorText(e));
+}
+
+void ShowError(const QString& text)
+{
+    ShowMsg(text, Texts::CaptionError);
+}
+
+TMessageHandler SetMessageHandler(TMessageHandler handler)
+{
+    TMessageHandler old = MessageHandler();
+    MessageHandler() = handler ? std::move(handler) : TMessageHandler(ShowBox);
+    return old;
+}
+
+QString AskFileName(const TFileRequest& request)
+{
+    return FileHandler()(request);
+}
+
+TFileHandler SetFileHandler(TFileHandler handler)
+{
+    TFileHandler old = FileHandler();
+    FileHandler() = handler ? std::move(handler) : TFileHandler(ShowFileDialog);
+    return old;
+}
+
+bool AskInput(const TInputRequest& request, QString* text)
+{
+    return InputHandler()(request, text);
+}
+
+TInputHandler SetInputHandler(TInputHandler handler)
+{
+    TInputHandler old = InputHandler();
+    InputHandler() = handler ? std::move(handler) : TInputHandler(ShowInputBox);
+    return old;
+}

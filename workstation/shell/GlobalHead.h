@@ -1,0 +1,127 @@
+#pragma once
+// The workstation's session record, shared texts and the seams through which every
+// message box, file dialog and input box passes (tests install their own answers).
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <exception>
+
+class TConPool;
+class QWidget;
+
+// ---- Permissions ------------------------------------------------------------------
+enum TRight { rtRead = 0, rtAppend = 1, rtAlter = 2, rtDelete = 3 };
+using TRights = unsigned char;                 // bit n stands for TRight value n
+constexpr TRights RightBit(TRight r) { return TRights(1u << unsigned(r)); }
+constexpr TRights AllRights = RightBit(rtRead) | RightBit(rtAppend) | RightBit(rtAlter) | RightBit(rtDelete);
+inline bool HasRight(TRights s, TRight r) { return (s & RightBit(r)) != 0; }
+
+struct TRightInfo {
+    QString FunctionName;
+    TRights Grants = 0;
+};
+
+struct TUserInfo {
+    QString ID;
+    QString UserName;
+    QString PassWord;   // MD5 digest, 32 lowercase hexadecimal digits
+};
+
+struct TTheUnit {
+    QString TheUnitName;
+    QString PerInChar;
+    QString Phone;
+    QString Address;
+};
+
+constexpr int RightCount = 15;
+
+struct TSymbol {
+    QString Version;
+    QString ServerIP;
+    QString ModuleName;
+    int Port = 0;
+    int TimeOut = 0;
+    TUserInfo User;
+    TTheUnit TheUnit;
+    TRightInfo Rights[RightCount];
+    int CountPerPage = 0;
+};
+
+extern TSymbol Symbol;
+extern TConPool* Pool;       // created at start-up, never destroyed before the process ends
+extern QString AppPath;      // the program folder, ending in a path separator
+
+// The 15 function names, in the order of Symbol.Rights.
+const QStringList& FunctionNames();
+
+// ---- Shared texts -----------------------------------------------------------------
+namespace Texts {
+extern const QString Administrator;     // "管理员"
+extern const QString CaptionError;      // "错误"
+extern const QString CaptionQuestion;   // "询问"
+extern const QString CaptionInfo;       // "提示"
+extern const QString CaptionWarning;    // "警告"
+extern const QString OperationOk;       // "操作成功！"
+extern const QString OperationFailed;   // "操作失败！"
+extern const QString RecordSaved;       // "记录保存成功！"
+extern const QString ExitQuestion;      // "你确定要退出系统吗？"
+extern const QString WrongPassword;     // "密码错误！"
+extern const QString DbConnectFailed;   // "数据库连接失败!"
+extern const QString NetworkError;      // "网络通信错误！"
+extern const QString TimedOut;          // "连接超时！"
+}
+
+// ---- Settings (configure.xml) -----------------------------------------------------
+// Reads countperpage, ip, port and timeout into Symbol. False, with the reason, when the
+// file is missing or unreadable or one of the four elements is absent: the program must not
+// reach the login window without a server address.
+bool LoadSettings(const QString& path, QString* error);
+QString SettingsPath();   // AppPath + "configure.xml"
+
+// ---- Message seam -----------------------------------------------------------------
+enum class TMsgIcon { None, Error, Warning, Information, Question };
+enum class TMsgAnswer { Ok, Yes, No };
+
+// The caption chooses the icon ("错误", "警告", "提示", "询问"); "询问" asks Yes/No with No
+// the default. Returns the user's answer.
+TMsgAnswer ShowMsg(const QString& text, const QString& caption);
+TMsgAnswer ShowMsg(const QString& text, const QString& caption, TMsgIcon icon);
+TMsgIcon IconForCaption(const QString& caption);
+
+// The general error display: an error no window catches is shown with its own text.
+void ShowError(const std::exception& e);
+void ShowError(const QString& text);
+
+struct TMessageRequest {
+    QString Text;
+    QString Caption;
+    TMsgIcon Icon;
+    bool Question;     // Yes/No rather than OK
+};
+using TMessageHandler = std::function<TMsgAnswer(const TMessageRequest&)>;
+// Replaces the handler (production shows a QMessageBox); returns the previous one.
+TMessageHandler SetMessageHandler(TMessageHandler handler);
+
+// ---- File dialog and input box seams ----------------------------------------------
+struct TFileRequest {
+    enum Kind { Open, Save, Folder } Mode;
+    QString Caption;
+    QString Directory;
+    QString Filter;          // Qt filter text, e.g. "Excel文件(*.xls)"
+    QString DefaultSuffix;   // without the dot
+};
+// Empty text means the user cancelled.
+QString AskFileName(const TFileRequest& request);
+using TFileHandler = std::function<QString(const TFileRequest&)>;
+TFileHandler SetFileHandler(TFileHandler handler);
+
+struct TInputRequest {
+    QString Caption;
+    QString Prompt;
+    QString Default;
+};
+// False when the user cancelled.
+bool AskInput(const TInputRequest& request, QString* text);
+using TInputHandler = std::function<bool(const TInputRequest&, QString*)>;
+TInputHandler SetInputHandler(TInputHandler handler);

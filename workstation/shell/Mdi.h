@@ -1,0 +1,27 @@
+#pragma once
+// The workstation's main window: navigation tree, the paged list and its toolbar.
+#include <QMainWindow>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+class TStringGrid;
+
+class TfrmMdi : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMdi(QWidget* parent = nullptr);
+    ~TfrmMdi() override;
+
+    // False when start-up could not complete (the reason has been shown): the program ends.
+    bool Created() const { return FCreated; }
+    QTreeWidget* tvMain() const { return FTree; }
+    TStringGrid* strgrdMain() const { return FGrid; }
+
+private:
+    bool FormCreate();
+    void BuildTree();
+
+    bool FCreated = false;
+    QTreeWidget* FTree = nullptr;
+    TStringGrid* FGrid = nullptr;
+};

@@ -10,7 +10,7 @@
 #include <QSplitter>
 #include <QTreeWidget>
 
-TfrmMdi::TfrmMdi(QWidget* parent) : QMainWindow(parent)
+TfrmMdi::TfrmMdi(const QString& programFolder, QWidget* parent) : QMainWindow(parent)
 {
     setWindowTitle(QStringLiteral("汽修管理系统"));
     resize(750, 502);
@@ -27,14 +27,14 @@ TfrmMdi::TfrmMdi(QWidget* parent) : QMainWindow(parent)
     splitter->setSizes({180, 570});
     setCentralWidget(splitter);
 
-    FCreated = FormCreate();
+    FCreated = FormCreate(programFolder);
 }
 
 TfrmMdi::~TfrmMdi() = default;
 
-bool TfrmMdi::FormCreate()
+bool TfrmMdi::FormCreate(const QString& programFolder)
 {
-    AppPath = QDir::cleanPath(QCoreApplication::applicationDirPath());
+    AppPath = QDir::cleanPath(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
     if (!AppPath.endsWith(QLatin1Char('/')))
         AppPath += QLatin1Char('/');
     if (!Pool)

@@ -9,7 +9,9 @@ class TStringGrid;
 class TfrmMdi : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TfrmMdi(QWidget* parent = nullptr);
+    // programFolder: where configure.xml and the pictures are; empty for the executable's
+    // own folder (tests give a folder of their own).
+    explicit TfrmMdi(const QString& programFolder = QString(), QWidget* parent = nullptr);
     ~TfrmMdi() override;
 
     // False when start-up could not complete (the reason has been shown): the program ends.
@@ -18,7 +20,7 @@ public:
     TStringGrid* strgrdMain() const { return FGrid; }
 
 private:
-    bool FormCreate();
+    bool FormCreate(const QString& programFolder);
     void BuildTree();
 
     bool FCreated = false;

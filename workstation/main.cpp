@@ -1,10 +1,9 @@
+#include "Application.h"
 #include "Mdi.h"
-
-#include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwell汽修管理系统"));
     TfrmMdi main;
     if (!main.Created())

@@ -1,5 +1,6 @@
 // Start-up of the workstation: the settings file, its defaults, what is kept when it is
 // rewritten, and a program that stops clearly when the file is missing or incomplete.
+#include "Application.h"
 #include "ConPool.h"
 #include "GlobalHead.h"
 #include "Mdi.h"
@@ -133,6 +134,17 @@ private slots:
         QCOMPARE(Symbol.Port, 4305);
         QCOMPARE(Symbol.TimeOut, 5000);
         QVERIFY(!Symbol.ServerIP.isEmpty());
+    }
+
+    void uncaughtErrorsReachTheErrorDisplay()
+    {
+        TRecorder rec;
+        QVERIFY(!RunGuarded([] { throw TFbError(QStringLiteral("lock conflict on no wait transaction")); }));
+        QCOMPARE(rec.Messages.size(), 1);
+        QCOMPARE(rec.Messages[0].Caption, QStringLiteral("错误"));
+        QCOMPARE(rec.Last(), QStringLiteral("lock conflict on no wait transaction"));
+        QVERIFY(RunGuarded([] {}));
+        QCOMPARE(rec.Messages.size(), 1);
     }
 
     void stopsWithoutSettings()

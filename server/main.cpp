@@ -1,9 +1,14 @@
-// Haskett: the server program. Its window, tray and handshake follow.
+// Haskett: the server program. It starts hidden in the notification area.
+#include "Main.h"
+
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Haskett"));
-    return 0;
+    QApplication::setQuitOnLastWindowClosed(false);   // the window only hides
+    TfrmHaskett frm;
+    QObject::connect(&frm, &TfrmHaskett::Quit, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    return app.exec();
 }

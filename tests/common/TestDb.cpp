@@ -27,14 +27,22 @@ int RunProjectScript(const QString& name, const QStringList& args, QString* out)
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
-TTestDb::TTestDb() : FDir(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/wrenfield-test-XXXXXX")))
+TTestDb::TTestDb(const QString& relativePath) : FDir(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/wrenfield-test-XXXXXX")))
 {
     if (!FDir->isValid()) {
         FError = QStringLiteral("cannot make a temporary folder");
         return;
     }
     OpenToServer(FDir->path(), true);
-    FPath = FDir->path() + QStringLiteral("/DATA.FDB");
+    FPath = FDir->path() + QLatin1Char('/') + relativePath;
+    // Every folder on the way must be the server's to write as well.
+    QString folder = FDir->path();
+    const QStringList parts = relativePath.split(QLatin1Char('/'));
+    for (int i = 0; i + 1 < parts.size(); ++i) {
+        folder += QLatin1Char('/') + parts[i];
+        QDir().mkdir(folder);
+        OpenToServer(folder, true);
+    }
     const QString templ = qEnvironmentVariable("WRENFIELD_TEST_TEMPLATE");
     if (!templ.isEmpty() && QFile::exists(templ)) {
         if (!QFile::copy(templ, FPath)) {

@@ -7,8 +7,9 @@
 
 class TTestDb {
 public:
-    // A new database file in a folder of its own, removed with the object.
-    TTestDb();
+    // A new database file in a folder of its own, removed with the object. relativePath
+    // names the file inside that folder ("DATA/DATA.FDB" makes a server program folder).
+    explicit TTestDb(const QString& relativePath = QStringLiteral("DATA.FDB"));
     ~TTestDb();
     bool Ok() const { return FOk; }
     QString Error() const { return FError; }

@@ -1,0 +1,416 @@
+#include "Main.h"
+
+#include "AutoRun.h"
+#include "FlatButton.h"
+#include "FlatPanel.h"
+#include "Handshake.h"
+#include "IntegerEdit.h"
+#include "IpEdit.h"
+#include "LabeledEdit.h"
+#include "Maintenance.h"
+#include "ServerHead.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+using namespace Haskett;
+
+namespace {
+
+const QString Running = QStringLiteral("运行中...");
+const QString Paused = QStringLiteral("已暂停");
+
+QFont SongFont(int pixels)
+{
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(pixels);
+    return f;
+}
+
+TLabeledEdit* Field(const QString& caption, QWidget* parent, int x, int y, int w)
+{
+    auto* e = new TLabeledEdit(caption, parent);
+    e->SetBounds(x, y, w, 22);
+    return e;
+}
+
+} // namespace
+
+QString TfrmHaskett::Caption()
+{
+    return QStringLiteral("Tarnwell汽修管理系统－服务端");
+}
+
+QString TfrmHaskett::TrayTip()
+{
+    return QStringLiteral("Tarnwell汽修管理系统");
+}
+
+QString TfrmHaskett::HomePage()
+{
+    return QStringLiteral("http://www.tarnwell.com.cn/");
+}
+
+QIcon TfrmHaskett::AppIcon()
+{
+    // Drawn rather than loaded: the program has no files of its own beside server.xml.
+    QIcon icon;
+    for (int size : {16, 22, 32, 48}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(QColor(0x1f, 0x5f, 0xa8));
+        p.setPen(Qt::NoPen);
+        p.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), size / 5.0, size / 5.0);
+        QFont f;
+        f.setBold(true);
+        f.setPixelSize(size * 3 / 4);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("T"));
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
+TfrmHaskett::TfrmHaskett(const QString& appPath, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    FSettings.AppPath = WithTrailingSeparator(appPath.isEmpty() ? QCoreApplication::applicationDirPath() : appPath);
+    FHandshake = new THandshake(this);
+    FHandshake->DBPath = [this] { return FSettings.DBPath; };
+    FHandshake->LocalIP = [this] { return FSettings.LocalIP; };
+    connect(FHandshake, &THandshake::PanelChanged, this, [this](const QString& text) { FPanels[1]->setText(text); });
+    FMaintenance = new TMaintenance(&FSettings, this);
+    connect(FMaintenance, &TMaintenance::Progress, this, [this](int lines, const QString& line) {
+        const QString text = QStringLiteral("%1 %2").arg(lines).arg(line.simplified());
+        lblProgress->setText(lblProgress->fontMetrics().elidedText(text, Qt::ElideRight, lblProgress->width()));
+    });
+    connect(FMaintenance, &TMaintenance::Done, this, &TfrmHaskett::OnMaintenanceDone);
+
+    CreateControls();
+    CreateTray();
+    StartUp();
+}
+
+TfrmHaskett::~TfrmHaskett()
+{
+    FHandshake->Stop();
+    if (FBusy)
+        QApplication::restoreOverrideCursor();
+}
+
+void TfrmHaskett::CreateControls()
+{
+    setWindowTitle(Caption());
+    setWindowIcon(AppIcon());
+    setFont(SongFont(14));
+    setFixedSize(514, 420);
+
+    pnlNet = new TFlatPanel(QStringLiteral("网络设置"), this);
+    pnlNet->SetBounds(6, 2, 502, 172);
+    edtLocalIP = new TIpEdit(QStringLiteral("本地IP"), pnlNet);
+    edtLocalIP->SetBounds(90, 24, 150, 22);
+    edtLocalIP->setEnabled(false);
+    intPort = new TIntegerEdit(QStringLiteral("开放端口"), pnlNet);
+    intPort->SetBounds(340, 24, 90, 22);
+    intPort->SetRange(MinPort, MaxPort);
+    edtDBPath = Field(QStringLiteral("数据库路径"), pnlNet, 90, 56, 340);
+    btnBroDB = new TFlatButton(QStringLiteral("浏览"), pnlNet);
+    btnBroDB->SetBounds(436, 56, 50, 22);
+    edtContPass = Field(QStringLiteral("连接密码"), pnlNet, 90, 88, 150);
+    edtContPass->setEchoMode(QLineEdit::Password);
+    edtContPass->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    edtContPass->setText(QStringLiteral("tarnwell"));
+    edtContPass->setEnabled(false);
+    chkAutoRun = new QCheckBox(QStringLiteral("开机自启动(推荐)"), pnlNet);
+    chkAutoRun->setGeometry(270, 88, 200, 22);
+    btnStopOrRun = new TFlatButton(QStringLiteral("暂停服务"), pnlNet);
+    btnStopOrRun->SetBounds(90, 128, 100, 28);
+    btnSave = new TFlatButton(QStringLiteral("保存设置"), pnlNet);
+    btnSave->SetBounds(210, 128, 100, 28);
+    btnHide = new TFlatButton(QStringLiteral("隐藏窗口"), pnlNet);
+    btnHide->SetBounds(330, 128, 100, 28);
+
+    pnlData = new TFlatPanel(QStringLiteral("数据维护"), this);
+    pnlData->SetBounds(6, 178, 502, 218);
+    lbl1 = new QLabel(QStringLiteral("单击'浏览'按钮选择路径,点击'开始备份'进行数据库备份。"), pnlData);
+    lbl1->setFont(SongFont(12));
+    lbl1->setGeometry(14, 20, 480, 16);
+    lbl2 = new QLabel(QStringLiteral("备份完毕后，请将备份文件转移到安全的环境中。"), pnlData);
+    lbl2->setFont(SongFont(12));
+    lbl2->setGeometry(14, 38, 480, 16);
+    edtLastDate = Field(QStringLiteral("上次备份日期"), pnlData, 110, 58, 320);
+    edtLastDate->setEnabled(false);
+    edtLastPath = Field(QStringLiteral("上次备份路径"), pnlData, 110, 84, 320);
+    edtLastPath->setEnabled(false);
+    edtBakPath = Field(QStringLiteral("本次备份路径"), pnlData, 110, 110, 320);
+    btnBroBak = new TFlatButton(QStringLiteral("浏览"), pnlData);
+    btnBroBak->SetBounds(436, 110, 50, 22);
+    edtRecoverFile = Field(QStringLiteral("从该文件恢复"), pnlData, 110, 136, 320);
+    btnBroRecover = new TFlatButton(QStringLiteral("浏览"), pnlData);
+    btnBroRecover->SetBounds(436, 136, 50, 22);
+    btnBackup = new TFlatButton(QStringLiteral("开始备份"), pnlData);
+    btnBackup->SetBounds(110, 170, 100, 28);
+    btnRecover = new TFlatButton(QStringLiteral("开始恢复"), pnlData);
+    btnRecover->SetBounds(220, 170, 100, 28);
+    lblProgress = new QLabel(pnlData);
+    lblProgress->setFont(SongFont(12));
+    lblProgress->setGeometry(330, 176, 164, 16);
+
+    stat = new QStatusBar(this);
+    stat->setSizeGripEnabled(false);
+    stat->setGeometry(0, 398, 514, 22);
+    const int widths[3] = {150, 150, 50};
+    for (int i = 0; i < 3; ++i) {
+        FPanels[i] = new QLabel(stat);
+        FPanels[i]->setFixedWidth(widths[i]);
+        stat->addWidget(FPanels[i]);
+    }
+    FPanels[1]->setText(QStringLiteral("当前连接用户数 0"));
+
+    connect(btnSave, &QPushButton::clicked, this, &TfrmHaskett::btnSaveClick);
+    connect(btnStopOrRun, &QPushButton::clicked, this, &TfrmHaskett::btnStopOrRunClick);
+    connect(btnBroDB, &QPushButton::clicked, this, &TfrmHaskett::btnBroDBClick);
+    connect(btnHide, &QPushButton::clicked, this, &TfrmHaskett::btnHideClick);
+    connect(chkAutoRun, &QCheckBox::clicked, this, &TfrmHaskett::chkAutoRunClick);
+    connect(btnBroBak, &QPushButton::clicked, this, &TfrmHaskett::btnBroBakClick);
+    connect(btnBroRecover, &QPushButton::clicked, this, &TfrmHaskett::btnBroRecoverClick);
+    connect(btnBackup, &QPushButton::clicked, this, &TfrmHaskett::btnBackupClick);
+    connect(btnRecover, &QPushButton::clicked, this, &TfrmHaskett::btnRecoverClick);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfrmHaskett::CreateTray()
+{
+    // The icon and its menu exist everywhere; where there is no notification area (a bare
+    // X server, the offscreen platform) it is simply never shown.
+    trycn = new QSystemTrayIcon(AppIcon(), this);
+    trycn->setToolTip(TrayTip());
+    pm = new QMenu(this);
+    popSetting = pm->addAction(QStringLiteral("选项设置(&S)"), this, &TfrmHaskett::popSettingClick);
+    popHomePage = pm->addAction(QStringLiteral("浏览网站(&H)"), this, &TfrmHaskett::popHomePageClick);
+    N1 = pm->addSeparator();
+    popExit = pm->addAction(QStringLiteral("退 出(&E)"), this, &TfrmHaskett::popExitClick);
+    trycn->setContextMenu(pm);
+    connect(trycn, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick)
+            popSettingClick();
+    });
+}
+
+void TfrmHaskett::StartUp()
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        trycn->show();
+        trycn->showMessage(TrayTip(), QStringLiteral("服务端已启动！"), QSystemTrayIcon::NoIcon, 3000);
+    }
+    QString error;
+    if (!ReadServerXml(FSettings.XmlPath(), &FSettings, &error)) {
+        ShowMsg(error, QStringLiteral("错误"), TMsgIcon::Error);
+        return;
+    }
+    FSettings.LocalIP = LocalAddress();
+    if (!FHandshake->Listen(FSettings.Port, &error)) {
+        ShowMsg(error, QStringLiteral("错误"), TMsgIcon::Error);
+        return;
+    }
+    SetServiceState(Running);
+    FSettings.ExitRequested = false;
+    FSettings.AutoRun = AutoRun::Exists(QCoreApplication::applicationFilePath());
+}
+
+bool TfrmHaskett::Listening() const
+{
+    return FHandshake->IsListening();
+}
+
+QString TfrmHaskett::PanelText(int index) const
+{
+    return index >= 0 && index < 3 ? FPanels[index]->text() : QString();
+}
+
+void TfrmHaskett::SetServiceState(const QString& text)
+{
+    FPanels[0]->setText(text);
+}
+
+void TfrmHaskett::showEvent(QShowEvent* e)
+{
+    // Each showing starts from the settings in memory: unsaved edits are dropped.
+    edtLocalIP->SetIP(FSettings.LocalIP);
+    intPort->SetValue(FSettings.Port);
+    edtDBPath->setText(FSettings.DBPath);
+    chkAutoRun->setChecked(FSettings.AutoRun);
+    edtLastDate->setText(FSettings.LastDate);
+    edtLastPath->setText(FSettings.LastPath);
+    edtRecoverFile->setText(FSettings.LastPath);
+    QWidget::showEvent(e);
+}
+
+void TfrmHaskett::closeEvent(QCloseEvent* e)
+{
+    if (!FSettings.ExitRequested) {
+        e->ignore();
+        hide();
+        return;
+    }
+    if (AskQuestion(QStringLiteral("确定要退出系统吗？"), QStringLiteral("确认："), this) != TMsgAnswer::Yes) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+    FFinished = true;
+    FHandshake->Stop();
+    emit Quit();
+}
+
+void TfrmHaskett::btnSaveClick()
+{
+    if (edtDBPath->text().isEmpty())
+        return;
+    intPort->Normalize();
+    QString error;
+    if (!WriteNetworkSettings(FSettings.XmlPath(), intPort->text(), edtDBPath->text(), &error)) {
+        ShowMsg(error, QStringLiteral("错误"), TMsgIcon::Error);
+        return;
+    }
+    FSettings.Port = intPort->Value();
+    FSettings.DBPath = edtDBPath->text();
+}
+
+void TfrmHaskett::btnStopOrRunClick()
+{
+    if (FHandshake->IsListening()) {
+        FHandshake->Stop();
+        btnSave->setEnabled(false);
+        btnStopOrRun->setText(QStringLiteral("启动服务"));
+        SetServiceState(Paused);
+        return;
+    }
+    QString error;
+    if (!FHandshake->Listen(FSettings.Port, &error)) {
+        ShowMsg(error, QStringLiteral("错误"), TMsgIcon::Error);
+        return;
+    }
+    btnSave->setEnabled(true);
+    btnStopOrRun->setText(QStringLiteral("暂停服务"));
+    SetServiceState(Running);
+}
+
+void TfrmHaskett::btnBroDBClick()
+{
+    TFileRequest r;
+    r.Mode = TFileRequest::Open;
+    r.Filter = QStringLiteral("数据库文件(*.FDB)");
+    r.DefaultSuffix = QStringLiteral("FDB");
+    const QString file = AskFileName(r);
+    if (!file.isEmpty())
+        edtDBPath->setText(QDir::toNativeSeparators(file));
+}
+
+void TfrmHaskett::btnHideClick()
+{
+    hide();
+}
+
+void TfrmHaskett::chkAutoRunClick(bool checked)
+{
+    // A key that cannot be opened is not reported; the flag follows the box regardless.
+    AutoRun::Set(QCoreApplication::applicationFilePath(), checked);
+    FSettings.AutoRun = checked;
+}
+
+void TfrmHaskett::btnBroBakClick()
+{
+    TFileRequest r;
+    r.Mode = TFileRequest::Folder;
+    r.Caption = QStringLiteral("请选择文件夹:");
+    const QString folder = AskFileName(r);
+    if (!folder.isEmpty())
+        edtBakPath->setText(QDir::toNativeSeparators(folder));
+}
+
+void TfrmHaskett::btnBroRecoverClick()
+{
+    TFileRequest r;
+    r.Mode = TFileRequest::Open;
+    r.Filter = QStringLiteral("数据库备份文件(*.BAK)");
+    r.DefaultSuffix = QStringLiteral("BAK");
+    const QString file = AskFileName(r);
+    if (!file.isEmpty())
+        edtRecoverFile->setText(QDir::toNativeSeparators(file));
+}
+
+void TfrmHaskett::SetBusy(bool busy)
+{
+    if (busy == FBusy)
+        return;
+    FBusy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+    btnBackup->setEnabled(!busy);
+    btnRecover->setEnabled(!busy);
+}
+
+void TfrmHaskett::btnBackupClick()
+{
+    if (edtBakPath->text().isEmpty() || FMaintenance->Busy())
+        return;
+    SetBusy(true);
+    lblProgress->setText(QStringLiteral("正在备份..."));
+    FMaintenance->StartBackup(edtBakPath->text());
+}
+
+void TfrmHaskett::btnRecoverClick()
+{
+    if (edtRecoverFile->text().isEmpty() || FMaintenance->Busy())
+        return;
+    SetBusy(true);
+    lblProgress->setText(QStringLiteral("正在恢复..."));
+    FMaintenance->StartRestore(edtRecoverFile->text());
+}
+
+void TfrmHaskett::OnMaintenanceDone(bool ok, const QString& message)
+{
+    SetBusy(false);
+    lblProgress->clear();
+    ShowMsg(message, QStringLiteral("提示"), ok ? TMsgIcon::Information : TMsgIcon::Warning);
+}
+
+void TfrmHaskett::popSettingClick()
+{
+    if (isHidden())
+        show();
+    raise();
+    activateWindow();
+}
+
+void TfrmHaskett::popHomePageClick()
+{
+    QDesktopServices::openUrl(QUrl(HomePage()));
+}
+
+void TfrmHaskett::popExitClick()
+{
+    FSettings.ExitRequested = true;
+    close();
+}

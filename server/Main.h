@@ -1,0 +1,109 @@
+#pragma once
+// TfrmHaskett: the server's one window, its notification-area icon and its start-up. The
+// window is a thin layer: settings live in TServerSettings, the handshake in THandshake,
+// backup and restore in TMaintenance.
+#include "Settings.h"
+
+#include <QWidget>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QSystemTrayIcon;
+class TFlatButton;
+class TFlatPanel;
+class THandshake;
+class TIntegerEdit;
+class TIpEdit;
+class TLabeledEdit;
+class TMaintenance;
+
+class TfrmHaskett : public QWidget {
+    Q_OBJECT
+public:
+    // appPath: the program folder; empty for the running executable's folder.
+    explicit TfrmHaskett(const QString& appPath = QString(), QWidget* parent = nullptr);
+    ~TfrmHaskett() override;
+
+    static QString Caption();       // "Tarnwell汽修管理系统－服务端"
+    static QString TrayTip();       // "Tarnwell汽修管理系统"
+    static QString HomePage();
+    static QIcon AppIcon();
+
+    TServerSettings& Settings() { return FSettings; }
+    THandshake* Handshake() const { return FHandshake; }
+    TMaintenance* Maintenance() const { return FMaintenance; }
+    bool Listening() const;
+    QString PanelText(int index) const;   // the status bar's panels, 0 … 2
+    bool Finished() const { return FFinished; }   // the user confirmed the exit
+
+    // Group "网络设置"
+    TFlatPanel* pnlNet;
+    TIpEdit* edtLocalIP;
+    TIntegerEdit* intPort;
+    TLabeledEdit* edtDBPath;
+    TFlatButton* btnBroDB;
+    TLabeledEdit* edtContPass;
+    QCheckBox* chkAutoRun;
+    TFlatButton* btnStopOrRun;
+    TFlatButton* btnSave;
+    TFlatButton* btnHide;
+    // Group "数据维护"
+    TFlatPanel* pnlData;
+    QLabel* lbl1;
+    QLabel* lbl2;
+    TLabeledEdit* edtLastDate;
+    TLabeledEdit* edtLastPath;
+    TLabeledEdit* edtBakPath;
+    TFlatButton* btnBroBak;
+    TLabeledEdit* edtRecoverFile;
+    TFlatButton* btnBroRecover;
+    TFlatButton* btnBackup;
+    TFlatButton* btnRecover;
+    QLabel* lblProgress;   // what the running backup or restore is doing
+    QStatusBar* stat;
+    // Notification area
+    QSystemTrayIcon* trycn;
+    QMenu* pm;
+    QAction* popSetting;
+    QAction* popHomePage;
+    QAction* N1;
+    QAction* popExit;
+
+    void btnSaveClick();
+    void btnStopOrRunClick();
+    void btnBroDBClick();
+    void btnHideClick();
+    void chkAutoRunClick(bool checked);
+    void btnBroBakClick();
+    void btnBroRecoverClick();
+    void btnBackupClick();
+    void btnRecoverClick();
+    void popSettingClick();
+    void popHomePageClick();
+    void popExitClick();
+
+signals:
+    void Quit();   // the user confirmed the exit: the program ends
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void CreateControls();
+    void CreateTray();
+    void StartUp();
+    void SetServiceState(const QString& text);
+    void SetBusy(bool busy);
+    void OnMaintenanceDone(bool ok, const QString& message);
+
+    TServerSettings FSettings;
+    THandshake* FHandshake = nullptr;
+    TMaintenance* FMaintenance = nullptr;
+    QLabel* FPanels[3] = {};
+    bool FBusy = false;
+    bool FFinished = false;
+};

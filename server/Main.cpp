@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -38,6 +39,18 @@ QFont SongFont(int pixels)
     f.setPixelSize(pixels);
     return f;
 }
+
+// Masks with "*" rather than the platform's dot.
+class TStarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
 
 TLabeledEdit* Field(const QString& caption, QWidget* parent, int x, int y, int w)
 {
@@ -134,7 +147,9 @@ void TfrmHaskett::CreateControls()
     btnBroDB->SetBounds(436, 56, 50, 22);
     edtContPass = Field(QStringLiteral("连接密码"), pnlNet, 90, 88, 150);
     edtContPass->setEchoMode(QLineEdit::Password);
-    edtContPass->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    auto* stars = new TStarStyle;
+    stars->setParent(edtContPass);
+    edtContPass->setStyle(stars);
     edtContPass->setText(QStringLiteral("tarnwell"));
     edtContPass->setEnabled(false);
     chkAutoRun = new QCheckBox(QStringLiteral("开机自启动(推荐)"), pnlNet);

@@ -4,6 +4,7 @@
 
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QNetworkInterface>
 
 QString WithTrailingSeparator(const QString& folder)
 {
@@ -73,19 +74,42 @@ bool WriteLastBackup(const QString& path, const QString& date, const QString& fi
     return Rewrite(path, QStringLiteral("lastdate"), date, QStringLiteral("lastpath"), file, error);
 }
 
+namespace {
+
+QString Dotted(const QHostAddress& a)
+{
+    const quint32 v = a.toIPv4Address();
+    return QString::asprintf("%d.%d.%d.%d", int(v >> 24), int((v >> 16) & 0xff), int((v >> 8) & 0xff), int(v & 0xff));
+}
+
+} // namespace
+
+QString ChooseLocalAddress(const QList<QHostAddress>& resolved, const QList<QHostAddress>& interfaces)
+{
+    // Linux maps the host name to 127.0.1.1 or 127.0.0.1 as often as not; an address a
+    // workstation on another machine cannot reach is no use in the replies.
+    const QHostAddress* loopback = nullptr;
+    for (const QHostAddress& a : resolved) {
+        if (a.protocol() != QAbstractSocket::IPv4Protocol)
+            continue;
+        if (!a.isLoopback())
+            return Dotted(a);
+        if (!loopback)
+            loopback = &a;
+    }
+    if (!loopback)
+        return QString();   // the name does not resolve
+    for (const QHostAddress& a : interfaces)
+        if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback())
+            return Dotted(a);
+    return Dotted(*loopback);
+}
+
 QString LocalAddressOf(const QString& hostName)
 {
     if (hostName.isEmpty())
         return QString();
-    const QHostInfo info = QHostInfo::fromName(hostName);
-    for (const QHostAddress& a : info.addresses()) {
-        if (a.protocol() != QAbstractSocket::IPv4Protocol)
-            continue;
-        const quint32 v = a.toIPv4Address();
-        return QString::asprintf("%d.%d.%d.%d", int(v >> 24), int((v >> 16) & 0xff), int((v >> 8) & 0xff),
-                                 int(v & 0xff));
-    }
-    return QString();
+    return ChooseLocalAddress(QHostInfo::fromName(hostName).addresses(), QNetworkInterface::allAddresses());
 }
 
 QString LocalAddress()

@@ -1,6 +1,8 @@
 #pragma once
 // The server's settings, held in memory for the life of the program, and server.xml, the
 // file they come from. The file is always read and written whole; nothing is cached.
+#include <QHostAddress>
+#include <QList>
 #include <QString>
 
 constexpr int DefaultPort = 4305;
@@ -34,5 +36,7 @@ bool WriteNetworkSettings(const QString& path, const QString& portText, const QS
 bool WriteLastBackup(const QString& path, const QString& date, const QString& file, QString* error);
 
 // The first IPv4 address the host name resolves to, "%d.%d.%d.%d"; empty when it does not.
+// A loopback address gives way to the first other IPv4 address of the machine's interfaces.
+QString ChooseLocalAddress(const QList<QHostAddress>& resolved, const QList<QHostAddress>& interfaces);
 QString LocalAddressOf(const QString& hostName);
 QString LocalAddress();   // of this machine's own host name

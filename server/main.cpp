@@ -1,4 +1,5 @@
-// Haskett: the server program. It starts hidden in the notification area.
+// Haskett: the server program. It starts hidden in the notification area; "--show" opens
+// its window at once, for desktops without a notification area to open it from.
 #include "Main.h"
 
 #include <QApplication>
@@ -10,5 +11,7 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);   // the window only hides
     TfrmHaskett frm;
     QObject::connect(&frm, &TfrmHaskett::Quit, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    if (QApplication::arguments().contains(QStringLiteral("--show")))
+        frm.popSettingClick();
     return app.exec();
 }

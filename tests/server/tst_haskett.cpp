@@ -101,6 +101,33 @@ private slots:
         QCOMPARE(s.DBPath, QStringLiteral("D:\\数据\\DATA.FDB"));
     }
 
+    void localAddress_data()
+    {
+        QTest::addColumn<QStringList>("resolved");
+        QTest::addColumn<QStringList>("interfaces");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("first of the name") << QStringList{"192.168.1.5", "10.0.0.2"} << QStringList{"10.0.0.2"} << "192.168.1.5";
+        QTest::newRow("IPv6 skipped") << QStringList{"fe80::1", "192.168.1.5"} << QStringList{} << "192.168.1.5";
+        QTest::newRow("loopback gives way") << QStringList{"127.0.1.1"} << QStringList{"127.0.0.1", "::1", "192.168.0.9"} << "192.168.0.9";
+        QTest::newRow("only loopback") << QStringList{"127.0.0.1"} << QStringList{"127.0.0.1"} << "127.0.0.1";
+        QTest::newRow("does not resolve") << QStringList{} << QStringList{"192.168.0.9"} << "";
+    }
+
+    void localAddress()
+    {
+        QFETCH(QStringList, resolved);
+        QFETCH(QStringList, interfaces);
+        QFETCH(QString, address);
+        auto addresses = [](const QStringList& texts) {
+            QList<QHostAddress> out;
+            for (const QString& t : texts)
+                out << QHostAddress(t);
+            return out;
+        };
+        QCOMPARE(ChooseLocalAddress(addresses(resolved), addresses(interfaces)), address);
+        QCOMPARE(LocalAddressOf(QString()), QString());
+    }
+
     void startsHiddenAndListening()
     {
         const int port = FreePort();

@@ -1,0 +1,366 @@
+// The login window against the real handshake service and a real database: check-in,
+// attach, the credential check, the recent-names list, and every way the server can fail.
+#include "ConPool.h"
+#include "FbClient.h"
+#include "FlatButton.h"
+#include "GlobalHead.h"
+#include "Handshake.h"
+#include "IntegerEdit.h"
+#include "LabeledEdit.h"
+#include "Login.h"
+#include "MoravekHead.h"
+#include "Recorder.h"
+#include "TestDb.h"
+#include "XmlFile.h"
+
+#include <QComboBox>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString Admin = QStringLiteral("管理员");
+
+QString Settings(const QString& loginlist)
+{
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<configure><countperpage>100</countperpage>"
+                          "<ip>127.0.0.1</ip><port>4305</port><timeout>5</timeout>%1<other>保留</other></configure>\n")
+        .arg(loginlist);
+}
+
+void WriteFile(const QString& path, const QString& text)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text.toUtf8());
+}
+
+QStringList LoginList()
+{
+    TXmlFile xml;
+    if (!xml.Load(SettingsPath()))
+        return {QStringLiteral("<unreadable>")};
+    QStringList names;
+    const QDomElement list = xml.Child(QStringLiteral("loginlist"));
+    for (QDomElement n = list.firstChildElement(); !n.isNull(); n = n.nextSiblingElement())
+        names << n.text();
+    return names;
+}
+
+} // namespace
+
+class TestLogin : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TTestDb> Db;
+    std::unique_ptr<QTemporaryDir> Folder;
+    std::unique_ptr<THandshake> Server;
+    std::unique_ptr<TRecorder> Rec;
+    std::unique_ptr<TfrmLogin> Dlg;
+
+    void StartServer(const QString& dbPath, int port = 0)
+    {
+        Server = std::make_unique<THandshake>();
+        Server->DBPath = [dbPath] { return dbPath; };
+        Server->LocalIP = [] { return QStringLiteral("127.0.0.1"); };
+        QString error;
+        QVERIFY2(Server->Listen(port, &error), qPrintable(error));
+        Symbol.Port = Server->ServerPort();
+    }
+
+    void Open()
+    {
+        Dlg = std::make_unique<TfrmLogin>();
+        Dlg->show();
+    }
+
+    void Type(const QString& name, const QString& password)
+    {
+        Dlg->cbbUser->setEditText(name);
+        Dlg->edtPW->setText(password);
+    }
+
+    // Presses "登录" and waits until the window closes or says something.
+    void Press()
+    {
+        const int before = int(Rec->Messages.size());
+        QTest::mouseClick(Dlg->btnOK, Qt::LeftButton);
+        QTest::qWaitFor([&] { return !Dlg->isVisible() || Rec->Messages.size() > before; }, 10000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!Pool)
+            Pool = new TConPool();
+        Db = std::make_unique<TTestDb>();
+        QVERIFY2(Db->Ok(), qPrintable(Db->Error()));
+        // One more operator with a Latin name, password 123456.
+        TFbConnection c;
+        c.Attach(Db->Location(), TConPool::UserName, TConPool::Password);
+        c.Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, 'Wang', "
+                                 "'e10adc3949ba59abbe56e057f20f883e')"));
+    }
+
+    void init()
+    {
+        Folder = std::make_unique<QTemporaryDir>();
+        AppPath = Folder->path() + QLatin1Char('/');
+        WriteFile(SettingsPath(), Settings(QStringLiteral("<loginlist/>")));
+        QString error;
+        QVERIFY(LoadSettings(SettingsPath(), &error));
+        Symbol.TimeOut = 3000;
+        Symbol.User = TUserInfo();
+        Rec = std::make_unique<TRecorder>();
+        StartServer(Db->Path());
+    }
+
+    void cleanup()
+    {
+        Dlg.reset();
+        Server.reset();
+        Rec.reset();
+        Pool->Close();
+    }
+
+    void logsIn()
+    {
+        Open();
+        Type(Admin, QStringLiteral("123456"));
+        Press();
+        QVERIFY2(Rec->Messages.isEmpty(), qPrintable(Rec->Last()));
+        QVERIFY(!Dlg->isVisible());
+        QVERIFY(Dlg->Succeeded());
+        QCOMPARE(Dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(Symbol.User.ID, QStringLiteral("1"));
+        QCOMPARE(Symbol.User.UserName, Admin);
+        QCOMPARE(Symbol.User.PassWord, QStringLiteral("e10adc3949ba59abbe56e057f20f883e"));
+        QCOMPARE(Symbol.Version, QStringLiteral("1.0.0.1"));
+        QCOMPARE(LoginList(), QStringList{Admin});
+        QCOMPARE(Dlg->CheckInsSent(), 1);
+        QVERIFY(Pool->Connected());
+        QCOMPARE(Server->CheckedIn(), QStringList{QStringLiteral("127.0.0.1")});
+    }
+
+    void plainPathFromTheServerMachine()
+    {
+        // The server recognises its own machine and answers with the path alone.
+        Server->Fingerprint = [](QString* out) {
+            TMoravek m;
+            QString error;
+            return m.GetDriveMD5(out, &error);
+        };
+        Open();
+        Type(Admin, QStringLiteral("123456"));
+        Press();
+        QVERIFY2(Dlg->Succeeded(), qPrintable(Rec->Last()));
+    }
+
+    void enterInThePasswordFieldLogsIn()
+    {
+        Open();
+        Type(Admin, QStringLiteral("123456"));
+        QTest::keyClick(Dlg->edtPW, Qt::Key_Return);
+        QVERIFY(QTest::qWaitFor([&] { return !Dlg->isVisible(); }, 10000));
+        QVERIFY(Dlg->Succeeded());
+    }
+
+    void wrongPasswordThenRight()
+    {
+        Open();
+        Type(Admin, QStringLiteral("654321"));
+        Press();
+        QCOMPARE(Rec->Last(), QStringLiteral("密码错误！"));
+        QCOMPARE(Rec->Messages.last().Caption, QStringLiteral("警告"));
+        QVERIFY(Dlg->isVisible());
+        QVERIFY(Pool->Connected());
+        QVERIFY(LoginList().isEmpty());
+        Dlg->edtPW->setText(QStringLiteral("123456"));
+        Press();
+        QVERIFY(Dlg->Succeeded());
+        QCOMPARE(Dlg->CheckInsSent(), 1);   // the second attempt went straight to the check
+    }
+
+    void namesAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("listBefore");
+        QTest::addColumn<QStringList>("listAfter");
+        QTest::newRow("trailing blank") << Admin + QLatin1Char(' ') << "123456" << true << "" << QStringList{Admin};
+        QTest::newRow("known in other case") << "Wang" << "123456" << true << "<name>WANG</name>" << QStringList{"WANG"};
+        QTest::newRow("appended") << "Wang" << "123456" << true << "<name>张三</name>" << QStringList{"张三", "Wang"};
+        QTest::newRow("password not trimmed") << "Wang" << "123456 " << false << "" << QStringList{};
+        QTest::newRow("quote in name") << "O'Brien" << "123456" << false << "" << QStringList{};
+        QTest::newRow("injection") << "' OR ''='" << "x' OR '1'='1" << false << "" << QStringList{};
+    }
+
+    void namesAsTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, password);
+        QFETCH(bool, ok);
+        QFETCH(QString, listBefore);
+        QFETCH(QStringList, listAfter);
+        WriteFile(SettingsPath(), Settings(QStringLiteral("<loginlist>%1</loginlist>").arg(listBefore)));
+        Open();
+        Type(typed, password);
+        Press();
+        QCOMPARE(Dlg->Succeeded(), ok);
+        if (ok)
+            QCOMPARE(Symbol.User.UserName, typed);
+        else
+            QCOMPARE(Rec->Last(), QStringLiteral("密码错误！"));
+        QCOMPARE(LoginList(), listAfter);
+        QVERIFY(ReadText().contains(QStringLiteral("<other>保留</other>")));
+    }
+
+    void recentNames()
+    {
+        WriteFile(SettingsPath(), Settings(QStringLiteral("<loginlist><name>张三</name></loginlist>")));
+        Open();
+        QCOMPARE(Dlg->cbbUser->count(), 2);
+        QCOMPARE(Dlg->cbbUser->itemText(0), QStringLiteral("张三"));
+        QCOMPARE(Dlg->cbbUser->itemText(1), QStringLiteral("清除登录列表"));
+        Dlg->cbbUser->setCurrentIndex(0);
+        Dlg->cbbUserClick(0);
+        QCOMPARE(Dlg->cbbUser->currentText(), QStringLiteral("张三"));
+        QCOMPARE(Dlg->cbbUser->count(), 2);
+        Dlg->cbbUser->setCurrentIndex(1);
+        Dlg->cbbUserClick(1);
+        QCOMPARE(Dlg->cbbUser->count(), 0);
+        QCOMPARE(Dlg->cbbUser->currentText(), QString());
+        QVERIFY(LoginList().isEmpty());
+        QVERIFY(ReadText().contains(QStringLiteral("loginlist")));
+
+        Dlg.reset();
+        Open();   // an empty list has no clear entry
+        QCOMPARE(Dlg->cbbUser->count(), 0);
+    }
+
+    void withoutALoginListTheNameIsNotRemembered()
+    {
+        WriteFile(SettingsPath(), Settings(QString()));
+        Open();
+        QCOMPARE(Dlg->cbbUser->count(), 0);
+        Type(Admin, QStringLiteral("123456"));
+        Press();
+        QVERIFY(Dlg->Succeeded());
+        QVERIFY(!ReadText().contains(QStringLiteral("loginlist")));
+    }
+
+    void serverSilent()
+    {
+        QTcpServer silent;   // accepts and never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+        Server.reset();
+        Symbol.Port = silent.serverPort();
+        Symbol.TimeOut = 300;
+        Open();
+        Type(Admin, QStringLiteral("123456"));
+        Press();
+        QCOMPARE(Rec->Last(), QStringLiteral("连接超时！"));
+        QCOMPARE(Rec->Messages.last().Caption, QStringLiteral("提示"));
+        QVERIFY(Dlg->isVisible());
+        QVERIFY(!Pool->Connected());
+    }
+
+    void serverDownThenUp()
+    {
+        Server.reset();   // nothing listens on the port now
+        Open();
+        QVERIFY(QTest::qWaitFor([&] { return !Rec->Messages.isEmpty(); }, 5000));
+        QCOMPARE(Rec->Last(), QStringLiteral("网络通信错误！"));
+        QCOMPARE(Rec->Messages.last().Caption, QStringLiteral("错误"));
+        QCOMPARE(Rec->Messages.size(), 1);
+
+        Type(Admin, QStringLiteral("123456"));
+        Press();   // tries to connect again, and says so when it cannot
+        QCOMPARE(Rec->Messages.size(), 2);
+        QCOMPARE(Rec->Last(), QStringLiteral("网络通信错误！"));
+        QVERIFY(Dlg->isVisible());
+
+        StartServer(Db->Path(), Symbol.Port);
+        Press();
+        QVERIFY2(Dlg->Succeeded(), qPrintable(Rec->Last()));
+        QCOMPARE(Rec->Messages.size(), 2);
+    }
+
+    void serverGoesAway()
+    {
+        Open();
+        QTest::qWait(100);
+        Server->Stop();   // a paused server closes every connection
+        QVERIFY(QTest::qWaitFor([&] { return !Rec->Messages.isEmpty(); }, 5000));
+        QCOMPARE(Rec->Last(), QStringLiteral("网络通信错误！"));
+        QString error;
+        QVERIFY(Server->Listen(Symbol.Port, &error));
+        Type(Admin, QStringLiteral("123456"));
+        Press();
+        QVERIFY2(Dlg->Succeeded(), qPrintable(Rec->Last()));
+    }
+
+    void attachFails()
+    {
+        StartServer(Folder->path() + QStringLiteral("/none.fdb"));
+        Open();
+        Type(Admin, QStringLiteral("123456"));
+        Press();
+        QCOMPARE(Rec->Last(), QStringLiteral("数据库连接失败!"));
+        QCOMPARE(Rec->Messages.last().Caption, QStringLiteral("错误"));
+        QCOMPARE(Rec->Messages.last().Icon, TMsgIcon::None);
+        QVERIFY(Dlg->isVisible());
+        Press();   // not attached: the handshake is repeated
+        QCOMPARE(Dlg->CheckInsSent(), 2);
+    }
+
+    void cancelEndsIt()
+    {
+        Open();
+        Type(Admin, QStringLiteral("654321"));
+        Press();
+        QVERIFY(Pool->Connected());
+        QTest::mouseClick(Dlg->btnCancel, Qt::LeftButton);
+        QVERIFY(!Dlg->isVisible());
+        QCOMPARE(Dlg->result(), int(QDialog::Rejected));
+        QVERIFY(!Dlg->Succeeded());
+        QVERIFY(!Pool->Connected());
+    }
+
+    void networkPanel()
+    {
+        Symbol.Port = 4305;
+        Open();
+        QVERIFY(!Dlg->pnlNet->isVisible());
+        QTest::mouseClick(Dlg->btnNet, Qt::LeftButton);
+        QVERIFY(Dlg->pnlNet->isVisible());
+        QCOMPARE(Dlg->edtIP->text(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(Dlg->intPort->text(), QString::number(Symbol.Port));
+        Dlg->edtIP->setText(QStringLiteral(" 192.168.1.20 "));
+        Dlg->intPort->setText(QStringLiteral("4400"));
+        const int port = Symbol.Port;
+        QTest::mouseClick(Dlg->btnSave, Qt::LeftButton);
+        QCOMPARE(Rec->Last(), QStringLiteral("设置成功\n请重启本软件！"));
+        QVERIFY(Dlg->pnlNet->isVisible());
+        QVERIFY(ReadText().contains(QStringLiteral("<ip>192.168.1.20</ip>")));
+        QVERIFY(ReadText().contains(QStringLiteral("<port>4400</port>")));
+        QCOMPARE(Symbol.ServerIP, QStringLiteral("127.0.0.1"));
+        QCOMPARE(Symbol.Port, port);
+        QTest::mouseClick(Dlg->btnReturn, Qt::LeftButton);
+        QVERIFY(!Dlg->pnlNet->isVisible());
+    }
+
+private:
+    static QString ReadText()
+    {
+        QFile f(SettingsPath());
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+};
+
+QTEST_MAIN(TestLogin)
+#include "tst_login.moc"

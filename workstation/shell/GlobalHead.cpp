@@ -173,6 +173,11 @@ TMsgAnswer ShowMsg(const QString& text, const QString& caption, TMsgIcon icon)
     return MessageHandler()(r);
 }
 
+TMsgAnswer AskYesNo(const QString& text, const QString& caption)
+{
+    return MessageHandler()(TMessageRequest{text, caption, TMsgIcon::Question, true});
+}
+
 void ShowError(const std::exception& e)
 {
     ShowError(FbErrorText(e));

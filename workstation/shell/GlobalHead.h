@@ -88,6 +88,8 @@ enum class TMsgAnswer { Ok, Yes, No };
 TMsgAnswer ShowMsg(const QString& text, const QString& caption);
 TMsgAnswer ShowMsg(const QString& text, const QString& caption, TMsgIcon icon);
 TMsgIcon IconForCaption(const QString& caption);
+// A Yes/No question under any caption, No the default.
+TMsgAnswer AskYesNo(const QString& text, const QString& caption);
 
 // The general error display: an error no window catches is shown with its own text.
 void ShowError(const std::exception& e);

@@ -1,0 +1,415 @@
+#include "DataHead.h"
+
+#include "Gbk.h"
+#include "StringGrid.h"
+
+#include <QLocale>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+const char* const PagingFormat = " ROWS (%d - 1) * %d + 1 TO %d * %d";
+
+QString PagingClause(int pageIndex, int pageSize)
+{
+    return QString::asprintf(PagingFormat, pageIndex, pageSize, pageIndex, pageSize);
+}
+
+const QStringList SexNames = {QStringLiteral("男"), QStringLiteral("女")};
+const QString EmptyDateMask = QStringLiteral("    -  -  ");
+const QString EmptyDateMaskUnderline = QStringLiteral("____-__-__");
+const QString EmptyDateText = QStringLiteral("1900-01-01");
+
+QDate EmptyDate()
+{
+    return QDate(1900, 1, 1);
+}
+
+QString CodeName(const QStringList& names, int code)
+{
+    return (code >= 0 && code < names.size()) ? names[code] : QString::number(code);
+}
+
+QString QuotedStr(const QString& text)
+{
+    QString t = text;
+    t.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + t + QLatin1Char('\'');
+}
+
+namespace {
+
+const QString KeyField = QStringLiteral("ID");
+
+bool SameParams(const QVector<TFbValue>& a, const QVector<TFbValue>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < a.size(); ++i)
+        if (a[i].Type() != b[i].Type() || a[i].AsString() != b[i].AsString())
+            return false;
+    return true;
+}
+
+} // namespace
+
+TData::TData() = default;
+TData::~TData() = default;
+
+void TData::Execute(TStoredProc*, int, TSPResultInfo&)
+{
+    throw std::logic_error("TData::Execute: a list source without a save procedure was asked to save");
+}
+
+// ---- Filter and texts -------------------------------------------------------------------
+
+void TData::SetFilter(const QString& filter, const QVector<TFbValue>& params)
+{
+    if (Filter.compare(filter, Qt::CaseInsensitive) == 0 && SameParams(FFilterParams, params))
+        return;
+    Filter = filter;
+    FFilterParams = params;
+}
+
+void TData::SetBaseSQL(const QString& sql)
+{
+    if (BaseSQL != sql)
+        BaseSQL = sql;
+}
+
+QString TData::ListSQL() const
+{
+    QString sql = BaseSQL;
+    if (!Filter.isEmpty()) {
+        // Behind a WHERE of the base SELECT the filter is bracketed, so that an OR in it can
+        // never widen the base condition (the employee list would show the administrator).
+        if (sql.contains(QLatin1String("WHERE")))
+            sql += QStringLiteral(" AND (") + Filter + QLatin1Char(')');
+        else
+            sql += QStringLiteral(" WHERE ") + Filter;
+    }
+    return sql;
+}
+
+QString TData::CountSQL() const
+{
+    // Counted by the server over the same FROM and WHERE: only one number crosses the network.
+    const QString list = ListSQL();
+    const int from = list.indexOf(QLatin1String("FROM"));
+    if (from <= 0)
+        return QStringLiteral("SELECT COUNT(*) FROM (") + list + QLatin1Char(')');
+    return QStringLiteral("SELECT COUNT(*)") + list.mid(from - 1);
+}
+
+QString TData::CleanValue(const QString& text)
+{
+    static const QString bad = QStringLiteral(",'%*?<=>+!");
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text)
+        if (!bad.contains(c))
+            out += c;
+    return out;
+}
+
+QString TData::RemovePaging(const QString& sql)
+{
+    const int p = sql.indexOf(QLatin1String("ROWS"));
+    if (p < 0)
+        return sql;
+    return sql.left(p > 0 ? p - 1 : 0);
+}
+
+// ---- Opening and paging -----------------------------------------------------------------
+
+void TData::OpenPage(const QString& sql)
+{
+    DataSet->Close();
+    DataSet->SetCommandText(sql);
+    DataSet->SetParams(FFilterParams);
+    DataSet->Open();
+}
+
+void TData::Open()
+{
+    if (!DataSet)
+        return;
+    QString list = ListSQL();
+    PageCount = 1;
+
+    OpenPage(CountSQL());
+    const qint64 counted = DataSet->RecordCount() > 0 ? DataSet->Result().At(0, 0).AsInt64() : 0;
+    const int n = int(qMin<qint64>(counted, std::numeric_limits<int>::max()));
+
+    FListSQL = list;
+    if (n > PageSize) {
+        PageCount = n / PageSize + (n % PageSize > 0 ? 1 : 0);
+        list += PagingClause(PageIndex, PageSize);
+    }
+    TotalCount = n;
+
+    OpenPage(list);
+    PageRecordCount = DataSet->RecordCount();
+    if (PageRecordCount > 0)
+        RecordIndex = 1;
+}
+
+void TData::Close()
+{
+    if (DataSet)
+        DataSet->Close();
+    PageCount = 0;
+    TotalCount = 0;
+    PageRecordCount = 0;
+    RecordIndex = 0;
+    PageIndex = 1;
+    FListSQL.clear();
+}
+
+void TData::MovePage(int newIndex)
+{
+    if (!DataSet || newIndex == PageIndex)
+        return;
+    PageIndex = newIndex;
+    // The clause goes behind the list text kept from Open rather than behind whatever precedes
+    // the first "ROWS" of the current text: a filter may itself contain that word.
+    const QString list = FListSQL.isEmpty() ? RemovePaging(DataSet->CommandText()) : FListSQL;
+    OpenPage(list + PagingClause(PageIndex, PageSize));
+}
+
+void TData::FirstPage()
+{
+    if (PageIndex != 1)
+        MovePage(1);
+}
+
+void TData::PriorPage()
+{
+    if (PageIndex != 1)
+        MovePage(PageIndex - 1);
+}
+
+void TData::NextPage()
+{
+    if (PageIndex != PageCount)
+        MovePage(PageIndex + 1);
+}
+
+void TData::LastPage()
+{
+    if (PageIndex != PageCount)
+        MovePage(PageCount);
+}
+
+void TData::Refresh(TStringGrid* grid)
+{
+    if (!DataSet || !DataSet->Active())
+        return;
+    DataSet->Refresh();
+    FillGrid(grid);
+}
+
+// ---- Grid -------------------------------------------------------------------------------
+
+void TData::PrepareGrid(TStringGrid* grid)
+{
+    if (!grid)
+        return;
+    grid->SetRowCount(2);
+    grid->ClearRow(1);
+    grid->SetColCount(Columns.size());
+    int c = 0;
+    for (const TRecInfo& col : Columns) {
+        if (!col.Visible)
+            continue;
+        grid->SetCells(c, 0, col.Caption);
+        grid->SetColWidth(c, col.Width);
+        ++c;
+    }
+    // Columns left over for hidden entries keep no caption of an earlier list.
+    for (; c < grid->ColCount(); ++c)
+        grid->SetCells(c, 0, QString());
+}
+
+void TData::FillGrid(TStringGrid* grid)
+{
+    if (!DataSet || !DataSet->Active() || !grid)
+        return;
+    grid->setUpdatesEnabled(false);
+    PrepareGrid(grid);
+    const int n = DataSet->RecordCount();
+    if (n > 0)
+        grid->SetRowCount(n + 1);
+    DataSet->First();
+    for (int r = 1; r <= n; ++r) {
+        int c = 0;
+        for (const TRecInfo& col : Columns) {
+            if (!col.Visible)
+                continue;
+            grid->SetCells(c, r, GetFieldText(col.FieldName));
+            ++c;
+        }
+        DataSet->Next();
+    }
+    grid->setUpdatesEnabled(true);
+}
+
+// ---- Values -----------------------------------------------------------------------------
+
+TRecInfo* TData::Column(const QString& fieldName)
+{
+    for (TRecInfo& c : Columns)
+        if (c.FieldName.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return &c;
+    return nullptr;
+}
+
+const TRecInfo* TData::Column(const QString& fieldName) const
+{
+    for (const TRecInfo& c : Columns)
+        if (c.FieldName.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return &c;
+    return nullptr;
+}
+
+void TData::AddColumn(const QString& fieldName, const QString& caption, int maxLength, int width)
+{
+    TRecInfo c;
+    c.MaxLength = maxLength;
+    c.Width = width;
+    c.FieldName = fieldName;
+    c.Caption = caption;
+    c.Visible = true;
+    Columns.push_back(c);
+}
+
+void TData::SetValue(const QString& fieldName, const QString& text)
+{
+    TRecInfo* c = Column(fieldName);
+    if (!c)
+        return;
+    QString v = CleanValue(text);
+    // The key is carried whole: a shortened key would make save and delete act on another
+    // record. Other values are cut at a character boundary, never inside a double byte.
+    if (c->FieldName.compare(KeyField, Qt::CaseInsensitive) != 0 && Gbk::ByteLength(v) > c->MaxLength)
+        v = Gbk::CutToBytes(v, c->MaxLength);
+    c->Value = v;
+}
+
+QString TData::GetValue(const QString& fieldName) const
+{
+    const TRecInfo* c = Column(fieldName);
+    return c ? c->Value : QString();
+}
+
+QDate TData::GetDateValue(const QString& fieldName) const
+{
+    const QString v = GetValue(fieldName);
+    if (v.isEmpty() || v.compare(EmptyDateMask, Qt::CaseInsensitive) == 0
+        || v.compare(EmptyDateMaskUnderline, Qt::CaseInsensitive) == 0)
+        return EmptyDate();
+    QDate d = QDate::fromString(v.trimmed(), QStringLiteral("yyyy-MM-dd"));
+    if (!d.isValid())
+        d = QLocale::system().toDate(v.trimmed(), QLocale::ShortFormat);
+    return d.isValid() ? d : EmptyDate();
+}
+
+void TData::SetKey(const QString& fieldName, const QString& key)
+{
+    if (TRecInfo* c = Column(fieldName))
+        c->Key = key;
+}
+
+int TData::GetKey(const QString& fieldName) const
+{
+    const TRecInfo* c = Column(fieldName);
+    if (!c)
+        return 0;
+    bool ok = false;
+    const int k = c->Key.trimmed().toInt(&ok);
+    return ok ? k : 0;
+}
+
+void TData::ClearValues()
+{
+    for (TRecInfo& c : Columns) {
+        c.Key.clear();
+        c.Value.clear();
+    }
+}
+
+QString TData::GetFieldText(const QString& fieldName) const
+{
+    if (!DataSet)
+        return QString();
+    const TField f = DataSet->FieldByName(fieldName);   // throws for a field the set lacks
+    if (f.IsNull())
+        return QString();
+    if (f.DataType() == TFieldType::ftDate && f.AsDate() == EmptyDate())
+        return QString();
+    if (f.DataType() == TFieldType::ftDateTime && f.Value()->AsDateTime() == QDateTime(EmptyDate(), QTime(0, 0)))
+        return QString();
+    return f.AsString();
+}
+
+int TData::IntValue(const QString& fieldName) const
+{
+    bool ok = false;
+    const int v = GetValue(fieldName).trimmed().toInt(&ok);
+    return ok ? v : 0;
+}
+
+double TData::FloatValue(const QString& fieldName) const
+{
+    bool ok = false;
+    const double v = GetValue(fieldName).trimmed().toDouble(&ok);
+    return (ok && std::isfinite(v)) ? v : 0.0;
+}
+
+bool TData::KeyValue(int* id) const
+{
+    const QString v = GetValue(KeyField).trimmed();
+    *id = 0;
+    if (v.isEmpty())
+        return true;
+    bool ok = false;
+    const int k = v.toInt(&ok);
+    if (!ok)
+        return false;
+    *id = k;
+    return true;
+}
+
+void TData::BeginProc(TStoredProc* proc, const QString& name)
+{
+    proc->SetStoredProcName(name);
+    proc->ClearParams();
+}
+
+void TData::AddInput(TStoredProc* proc, TFieldType type, const QString& name, const TFbValue& value)
+{
+    proc->CreateParam(type, name, TParamType::ptInput).Value = value;
+}
+
+void TData::RunDelete(TStoredProc* proc, const QString& name, TSPResultInfo& result)
+{
+    int id = 0;
+    if (!KeyValue(&id)) {
+        result = TSPResultInfo();
+        return;
+    }
+    BeginProc(proc, name);
+    AddInput(proc, TFieldType::ftInteger, KeyField, TFbValue::FromInt(id));
+    RunProc(proc, result);
+}
+
+void TData::RunProc(TStoredProc* proc, TSPResultInfo& result)
+{
+    proc->CreateParam(TFieldType::ftInteger, QStringLiteral("SUCESS"), TParamType::ptOutput);
+    proc->Prepare();
+    proc->ExecProc();
+    TSPResultInfo fresh;
+    fresh.Success = proc->ParamByName(QStringLiteral("SUCESS")).AsInteger() != 0;
+    result = fresh;
+}

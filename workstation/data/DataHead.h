@@ -1,0 +1,131 @@
+#pragma once
+// The paged list source every business list is built on: a base SELECT, an optional filter,
+// a count made in the database, one page of at most PageSize records fetched with the ROWS
+// clause, the grid filling, and one edit value per column for the save and delete procedures.
+#include "ConPool.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class TStringGrid;
+
+// One column of a list and its edit value.
+struct TRecInfo {
+    QString Key;          // ID of the value chosen for a lookup column
+    int MaxLength = 0;    // longest Value kept, in GBK bytes
+    int Width = 0;        // grid column width in pixels
+    QString Value;        // edit value read by the save or delete procedure
+    QString FieldName;    // column of the view or table
+    QString Caption;      // grid header text
+    bool Visible = true;
+};
+
+// Result of a save or delete; the caller creates it cleared.
+struct TSPResultInfo {
+    bool Success = false;
+};
+
+// Modes of TData::Execute.
+constexpr int ExecSave = 0;
+constexpr int ExecDelete = 2;
+
+// " ROWS (%d - 1) * %d + 1 TO %d * %d", filled with index, size, index, size.
+extern const char* const PagingFormat;
+QString PagingClause(int pageIndex, int pageSize);
+
+extern const QStringList SexNames;            // 0 "男", 1 "女"
+extern const QString EmptyDateMask;           // "    -  -  "
+extern const QString EmptyDateMaskUnderline;  // "____-__-__"
+extern const QString EmptyDateText;           // "1900-01-01"
+QDate EmptyDate();                            // 1900-01-01
+
+// The name a code table gives a stored code; a code outside the table shows as its number.
+QString CodeName(const QStringList& names, int code);
+
+// A text as an SQL string literal: in single quotes, each single quote doubled.
+QString QuotedStr(const QString& text);
+
+class TData {
+public:
+    TData();
+    virtual ~TData();
+    TData(const TData&) = delete;
+    TData& operator=(const TData&) = delete;
+
+    // Fields, in the order the list sources are described in.
+    TDataSet* DataSet = nullptr;   // borrowed from the pool, not owned
+    QString Filter;
+    int PageSize = 100;
+    int PageCount = 0;
+    int PageIndex = 1;
+    int TotalCount = 0;
+    int PageRecordCount = 0;
+    int RecordIndex = 1;
+    QVector<TRecInfo> Columns;
+    QString BaseSQL;
+
+    // Saves (mode 0 or 1) or deletes (mode 2) the record held in the column values through
+    // the shared stored-procedure executor. Each entity supplies it; a plain TData throws.
+    virtual void Execute(TStoredProc* proc, int mode, TSPResultInfo& result);
+    // Writes the current page into the grid (caption row plus one row per record).
+    virtual void FillGrid(TStringGrid* grid);
+
+    void SetDataSet(TDataSet* dataSet) { DataSet = dataSet; }
+    // Replaces the filter unless only its letter case differs. Values a user typed go in
+    // params, bound to "?" marks of the condition, never written into its text.
+    void SetFilter(const QString& filter, const QVector<TFbValue>& params = {});
+    void SetBaseSQL(const QString& sql);
+    const QVector<TFbValue>& FilterParams() const { return FFilterParams; }
+
+    void Open();
+    void Close();
+    void FirstPage();
+    void PriorPage();
+    void NextPage();
+    void LastPage();
+    void Refresh(TStringGrid* grid);
+    void PrepareGrid(TStringGrid* grid);
+
+    // The list text (base SELECT and filter, no paging) and the count text made from it.
+    QString ListSQL() const;
+    QString CountSQL() const;
+
+    void SetValue(const QString& fieldName, const QString& text);
+    QString GetValue(const QString& fieldName) const;
+    QDate GetDateValue(const QString& fieldName) const;
+    void SetKey(const QString& fieldName, const QString& key);
+    int GetKey(const QString& fieldName) const;
+    void ClearValues();
+    QString GetFieldText(const QString& fieldName) const;
+
+    static QString CleanValue(const QString& text);
+    static QString RemovePaging(const QString& sql);
+
+protected:
+    TRecInfo* Column(const QString& fieldName);
+    const TRecInfo* Column(const QString& fieldName) const;
+    void AddColumn(const QString& fieldName, const QString& caption, int maxLength, int width);
+    // Integer reading of a column's value: 0 when empty or not a number.
+    int IntValue(const QString& fieldName) const;
+    // Floating-point reading: 0 when empty, not a number or not finite.
+    double FloatValue(const QString& fieldName) const;
+    // The key of the record held in the values: the ID column read whole. False when it is
+    // neither empty nor a whole number, so that no other record is touched by mistake.
+    bool KeyValue(int* id) const;
+    // Names the procedure and removes its parameters.
+    static void BeginProc(TStoredProc* proc, const QString& name);
+    static void AddInput(TStoredProc* proc, TFieldType type, const QString& name, const TFbValue& value);
+    // Adds the output SUCESS, runs the procedure and sets result from it.
+    static void RunProc(TStoredProc* proc, TSPResultInfo& result);
+    // The delete procedure of an entity, by the record's key.
+    void RunDelete(TStoredProc* proc, const QString& name, TSPResultInfo& result);
+
+private:
+    void OpenPage(const QString& sql);
+    void MovePage(int newIndex);
+
+    QVector<TFbValue> FFilterParams;
+    QString FListSQL;   // the list text of the last Open, which page moves add their clause to
+};

@@ -8,6 +8,9 @@ int main(int argc, char* argv[])
     TfrmMdi main;
     if (!main.Created())
         return 1;
+    // The login comes before the main window ever appears; giving up ends the program.
+    if (!main.Login())
+        return 0;
     main.showMaximized();
     return app.exec();
 }

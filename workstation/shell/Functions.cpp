@@ -1,6 +1,9 @@
 #include "Functions.h"
 
+#include "Gbk.h"
 #include "StringGrid.h"
+
+#include <QFile>
 
 namespace FunctionTexts {
 const QString NoRight = QStringLiteral("权限不足！");
@@ -36,6 +39,68 @@ bool DeleteGridRow(TStringGrid* grid)
                 grid->SetCells(c, row, grid->Cells(c, row + 1));
         grid->SetRowCount(n - 1);
     } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+bool OpenModule(const QString& functionName, int mode, TData* list)
+{
+    Q_UNUSED(mode);
+    Q_UNUSED(list);
+    // The business windows register here as they are built; names are compared without
+    // regard to letter case.
+    Q_UNUSED(functionName);
+    return false;
+}
+
+QString ExportLine(const QStringList& cells)
+{
+    if (cells.size() == 1 && cells[0].isEmpty())
+        return QStringLiteral("\"\"");
+    QStringList parts;
+    parts.reserve(cells.size());
+    for (const QString& cell : cells) {
+        bool quote = false;
+        for (const QChar c : cell) {
+            if (c.unicode() <= ' ' || c == QLatin1Char('"') || c == QLatin1Char(',')) {
+                quote = true;
+                break;
+            }
+        }
+        if (quote) {
+            QString t = cell;
+            t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+            parts << QLatin1Char('"') + t + QLatin1Char('"');
+        } else {
+            parts << cell;
+        }
+    }
+    QString line = parts.join(QLatin1Char(','));
+    line.replace(QLatin1Char(','), QLatin1Char('\t'));
+    return line;
+}
+
+bool ExportGridToFile(const TStringGrid* grid, const QString& fileName, QString* error)
+{
+    QFile file(fileName);
+    const bool exists = file.exists();
+    if (!file.open(exists ? QIODevice::WriteOnly | QIODevice::Append : QIODevice::WriteOnly)) {
+        if (error)
+            *error = QStringLiteral("无法打开文件 %1：%2").arg(fileName, file.errorString());
+        return false;
+    }
+    for (int r = exists ? 1 : 0; r < grid->RowCount(); ++r) {
+        const QByteArray line = Gbk::Encode(ExportLine(grid->RowTexts(r))) + "\r\n";
+        if (file.write(line) != line.size()) {
+            if (error)
+                *error = QStringLiteral("写入文件 %1 失败：%2").arg(fileName, file.errorString());
+            return false;
+        }
+    }
+    if (!file.flush()) {
+        if (error)
+            *error = QStringLiteral("写入文件 %1 失败：%2").arg(fileName, file.errorString());
         return false;
     }
     return true;

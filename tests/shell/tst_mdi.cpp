@@ -1,0 +1,466 @@
+// The main window as an operator uses it: permissions, choosing lists, paging, find,
+// export, delete, the address-book chooser, carry-forward and the exit question.
+#include "ConPool.h"
+#include "DataHead.h"
+#include "DataTool.h"
+#include "FbClient.h"
+#include "Filter.h"
+#include "Find.h"
+#include "Functions.h"
+#include "GlobalHead.h"
+#include "LabeledEdit.h"
+#include "Mdi.h"
+#include "Password.h"
+#include "Recorder.h"
+#include "StringGrid.h"
+#include "TestDb.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString Admin = QStringLiteral("管理员");
+
+// Runs `act` on the next modal window that opens, after it has opened.
+void OnNextDialog(std::function<void(QWidget*)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(w);
+    });
+    timer->start();
+}
+
+void Click(TDataToolBar* bar, TOption option)
+{
+    QToolButton* b = bar->Button(option);
+    QVERIFY(b);
+    QVERIFY2(b->isEnabled(), qPrintable(b->text()));
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+QStringList ReadLines(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray all = f.readAll();
+    QStringList lines = QString::fromUtf8(all).split(QStringLiteral("\r\n"));   // ASCII-safe split
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+class TestMdi : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TTestDb> Db;
+    std::unique_ptr<QTemporaryDir> Folder;
+    std::unique_ptr<TRecorder> Rec;
+    std::unique_ptr<TfrmMdi> Frm;
+    std::unique_ptr<TFbConnection> Other;   // looks at what the window wrote
+
+    QString Scalar(const QString& sql)
+    {
+        const TFbResult r = Other->Execute(sql);
+        return r.Cells.empty() ? QString() : r.Cells[0].AsString();
+    }
+
+    // A logged-in session of the given operator (ID and name).
+    void Session(const QString& id, const QString& name)
+    {
+        Symbol.User.ID = id;
+        Symbol.User.UserName = name;
+        Symbol.User.PassWord = QStringLiteral("e10adc3949ba59abbe56e057f20f883e");
+        Symbol.ModuleName.clear();
+        Frm = std::make_unique<TfrmMdi>(Folder->path());
+        QVERIFY(Frm->Created());
+        Frm->FormShow();
+        Frm->show();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!Pool)
+            Pool = new TConPool();
+        Db = std::make_unique<TTestDb>();
+        QVERIFY2(Db->Ok(), qPrintable(Db->Error()));
+        Other = std::make_unique<TFbConnection>();
+        Other->Attach(Db->Location(), TConPool::UserName, TConPool::Password);
+        // 250 orders, the first 40 settled; one owner with a quote in the name.
+        Other->Execute(QStringLiteral(
+            "EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 250) DO BEGIN "
+            "INSERT INTO TB_REPAIR (ID, CAR_NO, CAR_OWNER, PHONE, IS_PAY, ACCEPTER_ID, OPERATOR_ID) VALUES "
+            "(NEXT VALUE FOR GEN_REPAIR_ID, '京A' || LPAD(:I, 5, '0'), IIF(:I = 7, 'O''Brien', '车主' || :I), '139', "
+            "IIF(:I <= 40, 1, 0), 1, 1); I = I + 1; END END"));
+        // An operator who may read the repairs but not the suppliers.
+        Other->Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, "
+                                      "'Li', 'e10adc3949ba59abbe56e057f20f883e')"));
+        const QString li = Scalar(QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = 'Li'"));
+        Other->Execute(QStringLiteral("INSERT INTO TB_RIGHT (ID, USER_ID, FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE) "
+                                      "VALUES (NEXT VALUE FOR GEN_RIGHT_ID, %1, '送修登记', 1, 0, 0, 1)").arg(li));
+        Other->Execute(QStringLiteral("INSERT INTO TB_RIGHT (ID, USER_ID, FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE) "
+                                      "VALUES (NEXT VALUE FOR GEN_RIGHT_ID, %1, '供应商', 0, 1, 1, 1)").arg(li));
+        Pool->Open(Db->Location());
+    }
+
+    void init()
+    {
+        Folder = std::make_unique<QTemporaryDir>();
+        QFile f(Folder->filePath(QStringLiteral("configure.xml")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<configure><countperpage>100</countperpage><ip>127.0.0.1</ip><port>4305</port>"
+                "<timeout>5</timeout><loginlist/></configure>");
+        f.close();
+        Rec = std::make_unique<TRecorder>();
+    }
+
+    void cleanup()
+    {
+        Rec->Answers.enqueue(TMsgAnswer::Yes);
+        Frm.reset();
+        Rec.reset();
+    }
+
+    void cleanupTestCase()
+    {
+        Pool->Close();
+        Other.reset();
+    }
+
+    void startState()
+    {
+        Session(QStringLiteral("1"), Admin);
+        QCOMPARE(Frm->windowTitle(), QStringLiteral("汽修管理系统"));
+        QCOMPARE(Frm->lblTip()->text(), QStringLiteral("业务导航"));
+        QCOMPARE(Frm->dtbMain()->Enableds(), OptionBit(opRefresh) | OptionBit(opNew) | OptionBit(opExport));
+        QCOMPARE(Frm->MainText(1), QStringLiteral("操作员:管理员"));
+        QCOMPARE(Frm->MainText(2), QStringLiteral("服务器IP：127.0.0.1"));
+        QVERIFY(Frm->MainText(0).startsWith(QStringLiteral("文件版本：")));
+        QCOMPARE(Frm->PageText(0), QStringLiteral("共   条记录"));
+        QVERIFY(Frm->mnuRight->isEnabled());
+        for (const TRightInfo& info : Symbol.Rights)
+            QCOMPARE(info.Grants, AllRights);
+        QVERIFY(!Symbol.TheUnit.TheUnitName.isEmpty());
+        // A root node does nothing.
+        QVERIFY(Frm->ChooseNode(QStringLiteral("维修业务")));
+        QVERIFY(Frm->CurrentData() == nullptr);
+        QVERIFY(Rec->Messages.isEmpty());
+    }
+
+    void pagesThroughTwoHundredFiftyOrders()
+    {
+        Session(QStringLiteral("1"), Admin);
+        QVERIFY(Frm->ChooseNode(QStringLiteral("送修登记")));
+        QVERIFY(Frm->CurrentData());
+        QCOMPARE(Symbol.ModuleName, QStringLiteral("送修登记"));
+        QCOMPARE(Frm->lblTip()->text(), QStringLiteral("业务导航：维修业务->送修登记"));
+        QCOMPARE(Frm->PageText(0), QStringLiteral("共有 250 条记录"));
+        QCOMPARE(Frm->PageText(1), QStringLiteral("当前页有 100 条记录"));
+        QCOMPARE(Frm->PageText(3), QStringLiteral("共有 3 页"));
+        QCOMPARE(Frm->PageText(4), QStringLiteral("当前第 1 页"));
+        const TOptions e = Frm->dtbMain()->Enableds();
+        QVERIFY(HasOption(e, opFind) && HasOption(e, opNext) && HasOption(e, opLast) && HasOption(e, opNew));
+        QVERIFY(!HasOption(e, opFirst) && !HasOption(e, opPrevious));
+        QCOMPARE(Frm->strgrdMain()->RowCount(), 101);
+
+        Click(Frm->dtbMain(), opLast);
+        QCOMPARE(Frm->PageText(4), QStringLiteral("当前第 3 页"));
+        QCOMPARE(Frm->strgrdMain()->RowCount(), 51);
+        QVERIFY(!HasOption(Frm->dtbMain()->Enableds(), opNext));
+        Click(Frm->dtbMain(), opPrevious);
+        QCOMPARE(Frm->PageText(4), QStringLiteral("当前第 2 页"));
+        Click(Frm->dtbMain(), opFirst);
+        QCOMPARE(Frm->PageText(4), QStringLiteral("当前第 1 页"));
+
+        // The history: settled orders only, no new or edit.
+        QVERIFY(Frm->ChooseNode(QStringLiteral("维修历史")));
+        QCOMPARE(Frm->PageText(0), QStringLiteral("共有 40 条记录"));
+        QVERIFY(!HasOption(Frm->dtbMain()->Enableds(), opNew));
+        QVERIFY(HasOption(Frm->dtbMain()->Enableds(), opFind));
+        QVERIFY(Rec->Messages.isEmpty());
+    }
+
+    void findQuotesAndKeepsTheHistoryRestriction_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("count");
+        QTest::newRow("quote in the value") << "送修登记" << "O'Brien" << 1;
+        QTest::newRow("no injection") << "送修登记" << "x' OR '1'='1" << 0;
+        QTest::newRow("history keeps settled only") << "维修历史" << "京A%" << 40;
+        QTest::newRow("history, unsettled owner") << "维修历史" << "京A00100" << 0;
+    }
+
+    void findQuotesAndKeepsTheHistoryRestriction()
+    {
+        QFETCH(QString, node);
+        QFETCH(QString, value);
+        QFETCH(int, count);
+        Session(QStringLiteral("1"), Admin);
+        QVERIFY(Frm->ChooseNode(node));
+        OnNextDialog([value](QWidget* w) {
+            auto* find = qobject_cast<TfrmFind*>(w);
+            QVERIFY(find);
+            const bool owner = value.contains(QLatin1Char('\''));
+            find->cbbField->setCurrentIndex(owner ? 1 : 0);
+            find->cbbSymbol->setCurrentText(value.contains(QLatin1Char('%')) ? QStringLiteral("LIKE") : QStringLiteral("="));
+            find->edtValueStr->setText(value);
+            Click(find->dtbFind, opFind);
+        });
+        Click(Frm->dtbMain(), opFind);
+        QVERIFY2(Rec->Messages.isEmpty(), qPrintable(Rec->Last()));
+        QCOMPARE(Frm->PageText(0), QStringLiteral("共有 %1 条记录").arg(count));
+    }
+
+    void readRights_data()
+    {
+        QTest::addColumn<QStringList>("rows");   // "read,append,alter,delete" per row
+        QTest::addColumn<int>("grants");
+        QTest::newRow("read and delete") << QStringList{"1,0,0,1"} << int(RightBit(rtRead) | RightBit(rtDelete));
+        QTest::newRow("no read, nothing") << QStringList{"0,1,1,1"} << 0;
+        QTest::newRow("rows add up") << QStringList{"1,1,0,0", "1,0,1,0"} << int(RightBit(rtRead) | RightBit(rtAppend) | RightBit(rtAlter));
+        QTest::newRow("a row without read adds nothing lasting") << QStringList{"0,1,1,1", "1,0,0,0"} << int(RightBit(rtRead));
+        QTest::newRow("read already held stays") << QStringList{"1,1,1,1", "0,0,0,0"} << int(AllRights);
+    }
+
+    void readRights()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(int, grants);
+        TRightInfo info;
+        for (const QString& row : rows) {
+            const QStringList v = row.split(QLatin1Char(','));
+            TfrmMdi::ReadRights(info, v[0], v[1], v[2], v[3]);
+        }
+        QCOMPARE(int(info.Grants), grants);
+    }
+
+    void operatorWithoutReadIsRefused()
+    {
+        const QString li = Scalar(QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = 'Li'"));
+        Session(li, QStringLiteral("Li"));
+        QVERIFY(!Frm->mnuRight->isEnabled());
+        QVERIFY(Frm->ChooseNode(QStringLiteral("送修登记")));
+        QCOMPARE(Frm->PageText(0), QStringLiteral("共有 250 条记录"));
+        QVERIFY(Rec->Messages.isEmpty());
+        QVERIFY(Frm->ChooseNode(QStringLiteral("供应商")));
+        QCOMPARE(Rec->Last(), QStringLiteral("权限不足！"));
+        QCOMPARE(Rec->Messages.last().Caption, QStringLiteral("警告"));
+        QCOMPARE(Symbol.ModuleName, QStringLiteral("送修登记"));   // the old list stays
+        QCOMPARE(Frm->PageText(0), QStringLiteral("共有 250 条记录"));
+        // No new without the append grant, no checkout without its read grant.
+        Rec->Clear();
+        Frm->NewRecord(QStringLiteral("送修登记"));
+        QCOMPARE(Rec->Last(), QStringLiteral("权限不足！"));
+        Frm->strgrdMain()->SetRow(1);
+        Rec->Clear();
+        QVERIFY(!Frm->strgrdMainRightClick(QPoint(), false));
+        QCOMPARE(Rec->Last(), QStringLiteral("权限不足！"));
+    }
+
+    void deleteAsksFirst()
+    {
+        Session(QStringLiteral("1"), Admin);
+        QVERIFY(Frm->ChooseNode(QStringLiteral("送修登记")));
+        Frm->strgrdMain()->SetRow(3);
+        Frm->strgrdMainClick();
+        QVERIFY(HasOption(Frm->dtbMain()->Enableds(), opDelete));
+        const QString id = Frm->strgrdMain()->Cells(0, 3);
+        const QString count = Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_REPAIR"));
+
+        Rec->Answers.enqueue(TMsgAnswer::No);
+        Click(Frm->dtbMain(), opDelete);
+        QCOMPARE(Rec->Messages.size(), 1);
+        QCOMPARE(Rec->Messages[0].Caption, QStringLiteral("询问"));
+        QVERIFY(Rec->Messages[0].Question);
+        QCOMPARE(Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_REPAIR")), count);
+
+        Rec->Answers.enqueue(TMsgAnswer::Yes);
+        Click(Frm->dtbMain(), opDelete);
+        QCOMPARE(Rec->Last(), QStringLiteral("操作成功！"));
+        QCOMPARE(Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_REPAIR WHERE ID = %1").arg(id)), QStringLiteral("0"));
+        QCOMPARE(Frm->strgrdMain()->Cells(0, 3), id);   // seen gone only after 刷新
+        Click(Frm->dtbMain(), opRefresh);
+        QVERIFY(Frm->strgrdMain()->Cells(0, 3) != id);
+        // Put the order back for the other tests.
+        Other->Execute(QStringLiteral("INSERT INTO TB_REPAIR (ID, CAR_NO, CAR_OWNER, IS_PAY) VALUES (%1, '京A', '车主', 0)").arg(id));
+    }
+
+    void chooserClosedWithoutAChoiceKeepsTheList()
+    {
+        Session(QStringLiteral("1"), Admin);
+        QVERIFY(Frm->ChooseNode(QStringLiteral("送修登记")));
+        Click(Frm->dtbMain(), opNext);
+        TData* before = Frm->CurrentData();
+        const TOptions enableds = Frm->dtbMain()->Enableds();
+        OnNextDialog([](QWidget* w) {
+            auto* chooser = qobject_cast<TfrmFilter*>(w);
+            QVERIFY(chooser);
+            QTest::mouseClick(chooser->btnCancel, Qt::LeftButton);
+        });
+        QVERIFY(Frm->ChooseNode(QStringLiteral("通讯录")));
+        QCOMPARE(Frm->CurrentData(), before);
+        QCOMPARE(Symbol.ModuleName, QStringLiteral("送修登记"));
+        QCOMPARE(Frm->PageText(4), QStringLiteral("当前第 2 页"));
+        QCOMPARE(Frm->dtbMain()->Enableds(), enableds);
+        Click(Frm->dtbMain(), opNext);   // the toolbar goes on working on the old list
+        QCOMPARE(Frm->PageText(4), QStringLiteral("当前第 3 页"));
+
+        // Confirmed untouched, the chooser answers the staff address book, without the administrator.
+        QVERIFY(Frm->ChooseNode(QStringLiteral("送修登记")));
+        OnNextDialog([](QWidget* w) {
+            auto* chooser = qobject_cast<TfrmFilter*>(w);
+            QVERIFY(chooser);
+            QTest::mouseClick(chooser->btnOK, Qt::LeftButton);
+        });
+        QVERIFY(Frm->ChooseNode(QStringLiteral("通讯录")));
+        QCOMPARE(Symbol.ModuleName, QStringLiteral("通讯录"));
+        QVERIFY(!HasOption(Frm->dtbMain()->Enableds(), opNew));
+        for (int r = 1; r < Frm->strgrdMain()->RowCount(); ++r)
+            QVERIFY(!Frm->strgrdMain()->RowTexts(r).contains(Admin));
+    }
+
+    void exportWritesAndAppends()
+    {
+        Session(QStringLiteral("1"), Admin);
+        QVERIFY(Frm->ChooseNode(QStringLiteral("送修登记")));
+        Frm->CurrentData()->Close();
+        Frm->CurrentData()->SetFilter(QStringLiteral("ID <= 3"));
+        Frm->CurrentData()->Open();
+        Frm->CurrentData()->FillGrid(Frm->strgrdMain());
+        QCOMPARE(Frm->strgrdMain()->RowCount(), 4);
+
+        const QString file = Folder->filePath(QStringLiteral("导出"));
+        Rec->FileNames.enqueue(file);
+        Click(Frm->dtbMain(), opExport);
+        QCOMPARE(Rec->Last(), QStringLiteral("操作成功！"));
+        QCOMPARE(Rec->FileRequests.last().DefaultSuffix, QStringLiteral("xls"));
+        QCOMPARE(ReadLines(file + QStringLiteral(".xls")).size(), 4);
+        Rec->FileNames.enqueue(file + QStringLiteral(".xls"));
+        Click(Frm->dtbMain(), opExport);
+        const QStringList lines = ReadLines(file + QStringLiteral(".xls"));
+        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines[4], lines[1]);   // no second header
+
+        // GBK on disk.
+        QFile f(file + QStringLiteral(".xls"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains(QByteArray("\xb3\xb5\xd6\xf7")));   // 车主
+
+        // Cancelled: nothing, no message.
+        Rec->Clear();
+        Click(Frm->dtbMain(), opExport);
+        QVERIFY(Rec->Messages.isEmpty());
+    }
+
+    void exportLines_data()
+    {
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("plain") << QStringList{"1", "京A12345", ""} << "1\t京A12345\t";
+        QTest::newRow("blank") << QStringList{"张 三", "x"} << "\"张 三\"\tx";
+        QTest::newRow("comma") << QStringList{"a,b", "c"} << "\"a\tb\"\tc";
+        QTest::newRow("quote") << QStringList{"5\"", "c"} << "\"5\"\"\"\tc";
+        QTest::newRow("tab") << QStringList{"a\tb"} << "\"a\tb\"";
+        QTest::newRow("one empty cell") << QStringList{""} << "\"\"";
+        QTest::newRow("five empty cells") << QStringList{"", "", "", "", ""} << "\t\t\t\t";
+    }
+
+    void exportLines()
+    {
+        QFETCH(QStringList, cells);
+        QFETCH(QString, line);
+        QCOMPARE(ExportLine(cells), line);
+    }
+
+    void exportBeforeAnyList()
+    {
+        Session(QStringLiteral("1"), Admin);
+        const QString file = Folder->filePath(QStringLiteral("empty.xls"));
+        Rec->FileNames.enqueue(file);
+        Click(Frm->dtbMain(), opExport);
+        QCOMPARE(ReadLines(file), (QStringList{"\t\t\t\t", "\t\t\t\t"}));
+    }
+
+    void carryForward()
+    {
+        Other->Execute(QStringLiteral("INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT) VALUES (NEXT VALUE FOR GEN_STOCK_ID, 1, 0)"));
+        Other->Execute(QStringLiteral("INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT) VALUES (NEXT VALUE FOR GEN_STOCK_ID, 1, 5)"));
+        Session(QStringLiteral("1"), Admin);
+        Frm->mnuClearStock->trigger();
+        QCOMPARE(Rec->Last(), QStringLiteral("操作成功！"));
+        QCOMPARE(Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_STOCK WHERE STOCK_COUNT = 0")), QStringLiteral("0"));
+        QCOMPARE(Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_STOCK WHERE STOCK_COUNT = 5")), QStringLiteral("1"));
+        Frm->mnuClearStock->trigger();   // nothing left to remove: still a success
+        QCOMPARE(Rec->Messages.size(), 2);
+    }
+
+    void changesPassword()
+    {
+        Other->Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, "
+                                      "'Zhao', 'e10adc3949ba59abbe56e057f20f883e')"));
+        const QString id = Scalar(QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = 'Zhao'"));
+        Session(id, QStringLiteral("Zhao"));
+        struct TCase { const char* old; const char* fresh; const char* confirm; const char* message; };
+        const TCase cases[] = {
+            {"123456", "Secret", "secret", "两次输入的新密码不一致!"},
+            {"wrong", "Secret", "Secret", "密码错误！"},
+            {"123456", "Secret", "Secret", "密码修改成功！"},
+            {"Secret", "", "", "密码修改成功！"},   // again, in the same session; empty is allowed
+        };
+        for (const TCase& c : cases) {
+            TfrmPassword dlg(Frm.get());
+            dlg.show();
+            dlg.edtOle->setText(QString::fromUtf8(c.old));
+            dlg.edtNew->setText(QString::fromUtf8(c.fresh));
+            dlg.edtConfirm->setText(QString::fromUtf8(c.confirm));
+            Click(dlg.dtbPassWord, opSave);
+            QCOMPARE(Rec->Last(), QString::fromUtf8(c.message));
+            // A refused attempt can be corrected and saved again.
+            QCOMPARE(dlg.isVisible(), QByteArray(c.message) != QByteArray("密码修改成功！"));
+            if (dlg.isVisible())
+                QVERIFY(HasOption(dlg.dtbPassWord->Enableds(), opSave));
+        }
+        QCOMPARE(Scalar(QStringLiteral("SELECT PW FROM TB_EMPLOYEE WHERE ID = %1").arg(id)),
+                 QStringLiteral("d41d8cd98f00b204e9800998ecf8427e"));
+        QCOMPARE(Symbol.User.PassWord, QStringLiteral("d41d8cd98f00b204e9800998ecf8427e"));
+    }
+
+    void exitAsks()
+    {
+        Session(QStringLiteral("1"), Admin);
+        Rec->Answers.enqueue(TMsgAnswer::No);
+        Frm->mnuExitSys->trigger();
+        QVERIFY(Frm->isVisible());
+        QCOMPARE(Rec->Last(), QStringLiteral("你确定要退出系统吗？"));
+        QCOMPARE(Rec->Messages.last().Caption, QStringLiteral("询问"));
+        Rec->Answers.enqueue(TMsgAnswer::Yes);
+        Frm->close();
+        QVERIFY(!Frm->isVisible());
+    }
+};
+
+QTEST_MAIN(TestMdi)
+#include "tst_mdi.moc"

@@ -1,0 +1,73 @@
+#include "About.h"
+
+#include "Line.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+QPixmap Picture()
+{
+    QPixmap pm(64, 64);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(0x1f, 0x5f, 0xa8));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+    QFont f;
+    f.setBold(true);
+    f.setPixelSize(40);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, 64, 64), Qt::AlignCenter, QStringLiteral("T"));
+    return pm;
+}
+
+} // namespace
+
+QString TfrmAbout::HomePage()
+{
+    return QStringLiteral("http://www.tarnwell.com.cn/");
+}
+
+TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("关于"));
+    setFixedSize(302, 126);
+
+    imgAbout = new QLabel(this);
+    imgAbout->setGeometry(10, 10, 64, 64);
+    imgAbout->setPixmap(Picture());
+    const QStringList lines{QStringLiteral("Tarnwell汽修管理系统"), QStringLiteral("汽车维修企业日常业务管理"),
+                            QStringLiteral("Tarnwell软件工作室 出品")};
+    for (int i = 0; i < lines.size(); ++i) {
+        auto* l = new QLabel(lines[i], this);
+        l->setGeometry(84, 10 + i * 20, 150, 18);
+    }
+    lblHome = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(HomePage()), this);
+    lblHome->setGeometry(84, 72, 210, 18);
+    lblHome->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    ln1 = new TLine(this);
+    ln1->setGeometry(10, 96, 282, 2);
+    btnOK = new QPushButton(QStringLiteral("确定"), this);
+    btnOK->setGeometry(236, 10, 58, 24);
+    btnOK->setDefault(true);
+
+    connect(lblHome, &QLabel::linkActivated, this, &TfrmAbout::lblHomeClick);
+    connect(btnOK, &QPushButton::clicked, this, &TfrmAbout::btnOKClick);
+}
+
+void TfrmAbout::lblHomeClick()
+{
+    QDesktopServices::openUrl(QUrl(HomePage()));
+}
+
+void TfrmAbout::btnOKClick()
+{
+    accept();
+}

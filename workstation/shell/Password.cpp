@@ -1,0 +1,110 @@
+#include "Password.h"
+
+#include "ConPool.h"
+#include "DataTool.h"
+#include "FbClient.h"
+#include "GlobalHead.h"
+#include "LabeledEdit.h"
+#include "MoravekHead.h"
+
+#include <QLabel>
+#include <QProxyStyle>
+
+namespace {
+
+class TStarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+TLabeledEdit* Masked(QWidget* parent, int y)
+{
+    auto* e = new TLabeledEdit(parent);
+    e->SetBounds(100, y, 130, 22);
+    e->setEchoMode(QLineEdit::Password);
+    auto* stars = new TStarStyle;
+    stars->setParent(e);
+    e->setStyle(stars);
+    return e;
+}
+
+QLabel* Caption(const QString& text, QWidget* parent, int y)
+{
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(14, y, 84, 22);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+} // namespace
+
+TfrmPassword::TfrmPassword(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("修改密码"));
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(14);
+    setFont(f);
+    setFixedSize(247, 147);
+
+    dtbPassWord = new TDataToolBar(this);
+    dtbPassWord->SetOptions(OptionBit(opSave) | OptionBit(opClose));
+    dtbPassWord->SetEnableds(OptionBit(opSave) | OptionBit(opClose));
+    lbl1 = Caption(QStringLiteral("旧口令："), this, 52);
+    edtOle = Masked(this, 52);
+    lbl2 = Caption(QStringLiteral("新口令："), this, 82);
+    edtNew = Masked(this, 82);
+    lbl3 = Caption(QStringLiteral("验证口令："), this, 112);
+    edtConfirm = Masked(this, 112);
+    setTabOrder(edtOle, edtNew);
+    setTabOrder(edtNew, edtConfirm);
+
+    connect(dtbPassWord, &TDataToolBar::OnClick, this, &TfrmPassword::dtbPassWordClick);
+}
+
+void TfrmPassword::dtbPassWordClick()
+{
+    if (dtbPassWord->Option() != opSave)
+        return;
+    if (!Save())
+        // Refused: the operator corrects the fields and saves again, without reopening.
+        dtbPassWord->SetEnableds(dtbPassWord->Enableds() | OptionBit(opSave));
+}
+
+bool TfrmPassword::Save()
+{
+    // Compared exactly: the stored digest is that of the new text, so a confirmation that
+    // differs in letter case would let a typo become the password.
+    if (edtNew->text() != edtConfirm->text()) {
+        ShowMsg(QStringLiteral("两次输入的新密码不一致!"), Texts::CaptionInfo, TMsgIcon::Information);
+        return false;
+    }
+    TMoravek moravek;   // unloaded on every path
+    QString old, fresh, error;
+    if (!moravek.MD5String(edtOle->text(), &old, &error) || !moravek.MD5String(edtNew->text(), &fresh, &error)) {
+        ShowMsg(error, Texts::CaptionError);
+        return false;
+    }
+    if (old.compare(Symbol.User.PassWord, Qt::CaseInsensitive) != 0) {
+        ShowMsg(Texts::WrongPassword, Texts::CaptionWarning, TMsgIcon::Warning);
+        return false;
+    }
+    TSQLQuery* q = Pool->GetQuery();
+    struct TGiveBack {
+        TSQLQuery* q;
+        ~TGiveBack() { Pool->FreeQuery(q); }
+    } giveBack{q};
+    q->Clear();
+    q->SetSQL(QStringLiteral("UPDATE TB_EMPLOYEE SET PW = ? WHERE ID = ?"));
+    q->SetParams({TFbValue::FromText(fresh), TFbValue::FromInt(Symbol.User.ID.toLongLong())});
+    q->ExecSQL();   // a database error goes to the general error display
+    ShowMsg(QStringLiteral("密码修改成功！"), Texts::CaptionInfo, TMsgIcon::Information);
+    Symbol.User.PassWord = fresh;
+    accept();
+    return true;
+}

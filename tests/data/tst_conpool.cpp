@@ -30,6 +30,18 @@ private slots:
         QVERIFY2(FDb->Ok(), qPrintable(FDb->Error()));
     }
 
+    void plainPathGoesThroughTheServer()
+    {
+        // The form a workstation on the server machine is told. An engine inside the
+        // workstation would have no remote protocol; the server's attachments do.
+        TFbConnection local;
+        local.Attach(FDb->Path(), TConPool::UserName, TConPool::Password);
+        const TFbResult r = local.Execute(QStringLiteral(
+            "SELECT MON$REMOTE_PROTOCOL FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION"));
+        QCOMPARE(r.Cells.size(), size_t(1));
+        QVERIFY2(!r.Cells[0].IsNull() && !r.Cells[0].AsString().trimmed().isEmpty(), "attached by an embedded engine");
+    }
+
     void slotsBeforeOpen()
     {
         TConPool pool;

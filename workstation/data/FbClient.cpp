@@ -719,6 +719,10 @@ void TFbConnection::Attach(const QString& location, const QString& user, const Q
         dpb->insertTag(&s, isc_dpb_utf8_filename);
         // An unreachable server must not freeze the workstation for minutes.
         dpb->insertInt(&s, isc_dpb_connect_timeout, 10);
+        // A plain path (a workstation on the server machine) goes to the database server
+        // over the local loopback too, never to an engine inside this process: that would
+        // open the file beside the server and keep it from everyone else.
+        dpb->insertString(&s, isc_dpb_config, "Providers = Remote, Loopback");
         const QByteArray path = location.toUtf8();
         IAttachment* att = Provider()->attachDatabase(&s, path.constData(), dpb->getBufferLength(&s), dpb->getBuffer(&s));
         dpb->dispose();

@@ -60,7 +60,7 @@ wait_window() {   # name, seconds
 }
 
 login=$(wait_window "用户登录" 15) || fail "no login window"
-xdotool windowfocus "$login"; sleep 0.3
+xdotool windowfocus "$login"; sleep 0.6
 xdotool type --delay 20 "管理员"
 xdotool key Tab
 xdotool type --delay 20 "000000"

@@ -210,10 +210,21 @@ void TfrmLogin::FormShow()
 void TfrmLogin::paintEvent(QPaintEvent* e)
 {
     QDialog::paintEvent(e);
-    if (FBackground.isNull())
-        return;
     QPainter p(this);
-    p.drawPixmap(QRect(0, 0, 260, FBackground.height()), FBackground);
+    if (!FBackground.isNull()) {
+        p.drawPixmap(QRect(0, 0, 260, FBackground.height()), FBackground);
+        return;
+    }
+    // Without the picture a plain banner with the product's name stands in for it.
+    QLinearGradient g(0, 0, 0, 60);
+    g.setColorAt(0, QColor(0x2a, 0x6f, 0xbd));
+    g.setColorAt(1, QColor(0x1f, 0x5f, 0xa8));
+    p.fillRect(QRect(0, 0, width(), 60), g);
+    QFont f = SongFont(18);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, width(), 60), Qt::AlignCenter, QStringLiteral("Tarnwell汽修管理系统"));
 }
 
 void TfrmLogin::cbbUserClick(int index)

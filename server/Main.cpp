@@ -7,6 +7,7 @@
 #include "IntegerEdit.h"
 #include "IpEdit.h"
 #include "LabeledEdit.h"
+#include "StarMask.h"
 #include "Maintenance.h"
 #include "ServerHead.h"
 
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
-#include <QProxyStyle>
 #include <QScreen>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -39,18 +39,6 @@ QFont SongFont(int pixels)
     f.setPixelSize(pixels);
     return f;
 }
-
-// Masks with "*" rather than the platform's dot.
-class TStarStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* data) const override
-    {
-        if (hint == SH_LineEdit_PasswordCharacter)
-            return '*';
-        return QProxyStyle::styleHint(hint, option, widget, data);
-    }
-};
 
 TLabeledEdit* Field(const QString& caption, QWidget* parent, int x, int y, int w)
 {
@@ -146,10 +134,7 @@ void TfrmHaskett::CreateControls()
     btnBroDB = new TFlatButton(QStringLiteral("浏览"), pnlNet);
     btnBroDB->SetBounds(436, 56, 50, 22);
     edtContPass = Field(QStringLiteral("连接密码"), pnlNet, 90, 88, 150);
-    edtContPass->setEchoMode(QLineEdit::Password);
-    auto* stars = new TStarStyle;
-    stars->setParent(edtContPass);
-    edtContPass->setStyle(stars);
+    MaskWithStars(edtContPass);
     edtContPass->setText(QStringLiteral("tarnwell"));
     edtContPass->setEnabled(false);
     chkAutoRun = new QCheckBox(QStringLiteral("开机自启动(推荐)"), pnlNet);

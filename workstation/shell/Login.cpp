@@ -7,6 +7,7 @@
 #include "GlobalHead.h"
 #include "IntegerEdit.h"
 #include "LabeledEdit.h"
+#include "StarMask.h"
 #include "MoravekHead.h"
 #include "XmlFile.h"
 
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QProxyStyle>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -30,18 +30,6 @@ QFont SongFont(int pixels)
     f.setPixelSize(pixels);
     return f;
 }
-
-// Masks with "*" rather than the platform's dot.
-class TStarStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* data) const override
-    {
-        if (hint == SH_LineEdit_PasswordCharacter)
-            return '*';
-        return QProxyStyle::styleHint(hint, option, widget, data);
-    }
-};
 
 TFlatButton* LinkButton(const QString& caption, QWidget* parent)
 {
@@ -77,10 +65,7 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     cbbUser->setInsertPolicy(QComboBox::NoInsert);
     edtPW = new TLabeledEdit(QStringLiteral("登录密码"), this);
     edtPW->SetBounds(92, 108, 140, 22);
-    edtPW->setEchoMode(QLineEdit::Password);
-    auto* stars = new TStarStyle;
-    stars->setParent(edtPW);
-    edtPW->setStyle(stars);
+    MaskWithStars(edtPW);
     lbl1 = new QLabel(QStringLiteral("新安装系统的初始密码为123456"), this);
     lbl1->setFont(SongFont(12));
     lbl1->setGeometry(24, 136, 220, 16);

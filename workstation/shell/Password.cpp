@@ -5,32 +5,18 @@
 #include "FbClient.h"
 #include "GlobalHead.h"
 #include "LabeledEdit.h"
+#include "StarMask.h"
 #include "MoravekHead.h"
 
 #include <QLabel>
-#include <QProxyStyle>
 
 namespace {
-
-class TStarStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* data) const override
-    {
-        if (hint == SH_LineEdit_PasswordCharacter)
-            return '*';
-        return QProxyStyle::styleHint(hint, option, widget, data);
-    }
-};
 
 TLabeledEdit* Masked(QWidget* parent, int y)
 {
     auto* e = new TLabeledEdit(parent);
     e->SetBounds(100, y, 130, 22);
-    e->setEchoMode(QLineEdit::Password);
-    auto* stars = new TStarStyle;
-    stars->setParent(e);
-    e->setStyle(stars);
+    MaskWithStars(e);
     return e;
 }
 

@@ -23,6 +23,12 @@ THandshake::~THandshake()
     Stop();
 }
 
+QByteArray THandshake::Keyword(const QByteArray& message)
+{
+    const int hash = message.indexOf('#');
+    return hash < 0 ? QByteArray() : message.left(hash + 1).toUpper();
+}
+
 QString THandshake::PanelText(int count)
 {
     return QStringLiteral("当前用户连接数 %1").arg(count);
@@ -129,8 +135,7 @@ void THandshake::OnReadyRead(QTcpSocket* socket)
     if (message.isEmpty())
         return;
 
-    const int hash = message.indexOf('#');
-    const QByteArray keyword = hash < 0 ? QByteArray() : message.left(hash + 1).toUpper();
+    const QByteArray keyword = Keyword(message);
     if (keyword != "CHECKIN#" && keyword != "CHECKOUT#") {
         it->GarbageBytes += message.size();
         if (it->GarbageBytes > MaxMessageBytes)
@@ -149,11 +154,10 @@ void THandshake::OnReadyRead(QTcpSocket* socket)
 
 QByteArray THandshake::HandleMessage(const QByteArray& message, const QString& peer)
 {
-    const int hash = message.indexOf('#');
-    if (hash < 0)
+    const QByteArray keyword = Keyword(message);
+    if (keyword.isEmpty())
         return QByteArray();
-    const QByteArray keyword = message.left(hash + 1).toUpper();
-    const QByteArray payload = message.mid(hash + 1);
+    const QByteArray payload = message.mid(keyword.size());
 
     if (keyword == "CHECKIN#") {
         if (!FCheckedIn.contains(peer)) {

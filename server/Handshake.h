@@ -43,6 +43,8 @@ public:
     QByteArray HandleMessage(const QByteArray& message, const QString& peer);
 
     static QString PanelText(int count);   // "当前用户连接数 %d"
+    // Up to and including the first "#", in capitals; empty when there is none.
+    static QByteArray Keyword(const QByteArray& message);
 
 signals:
     // The connected-workstations panel is to show text.

@@ -9,6 +9,7 @@
 #include "LabeledEdit.h"
 #include "StarMask.h"
 #include "Maintenance.h"
+#include "Product.h"
 #include "ServerHead.h"
 
 #include <QAction>
@@ -20,7 +21,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -33,13 +33,6 @@ namespace {
 const QString Running = QStringLiteral("运行中...");
 const QString Paused = QStringLiteral("已暂停");
 
-QFont SongFont(int pixels)
-{
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(pixels);
-    return f;
-}
-
 TLabeledEdit* Field(const QString& caption, QWidget* parent, int x, int y, int w)
 {
     auto* e = new TLabeledEdit(caption, parent);
@@ -51,41 +44,22 @@ TLabeledEdit* Field(const QString& caption, QWidget* parent, int x, int y, int w
 
 QString TfrmHaskett::Caption()
 {
-    return QStringLiteral("Tarnwell汽修管理系统－服务端");
+    return ProductName() + QStringLiteral("－服务端");
 }
 
 QString TfrmHaskett::TrayTip()
 {
-    return QStringLiteral("Tarnwell汽修管理系统");
+    return ProductName();
 }
 
 QString TfrmHaskett::HomePage()
 {
-    return QStringLiteral("http://www.tarnwell.com.cn/");
+    return ProductHomePage();
 }
 
 QIcon TfrmHaskett::AppIcon()
 {
-    // Drawn rather than loaded: the program has no files of its own beside server.xml.
-    QIcon icon;
-    for (int size : {16, 22, 32, 48}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setBrush(QColor(0x1f, 0x5f, 0xa8));
-        p.setPen(Qt::NoPen);
-        p.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), size / 5.0, size / 5.0);
-        QFont f;
-        f.setBold(true);
-        f.setPixelSize(size * 3 / 4);
-        p.setFont(f);
-        p.setPen(Qt::white);
-        p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("T"));
-        p.end();
-        icon.addPixmap(pm);
-    }
-    return icon;
+    return ProductIcon();
 }
 
 TfrmHaskett::TfrmHaskett(const QString& appPath, QWidget* parent)

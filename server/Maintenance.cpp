@@ -156,8 +156,6 @@ bool TMaintenance::StartRestore(const QString& backupFile)
 {
     if (backupFile.isEmpty() || Busy())
         return false;
-    FRestoreFile = backupFile;
-    FOp = TOp::Restore;
     // Refuse at once rather than after a long restore; checked again before the swap.
     bool inUse = false;
     QString error;

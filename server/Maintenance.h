@@ -88,5 +88,4 @@ private:
     TOp FOp = TOp::None;
     int FLines = 0;
     QString FBackupFile;
-    QString FRestoreFile;
 };

@@ -1,8 +1,9 @@
 #include "ServerHead.h"
 
+#include "MessageBox.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 
 namespace Haskett {
 
@@ -10,25 +11,18 @@ namespace {
 
 TMsgAnswer ShowBox(const TMessageRequest& r)
 {
-    QMessageBox box(r.Owner);
-    box.setWindowTitle(r.Caption);
-    box.setText(r.Text);
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (r.Icon) {
-    case TMsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
-    case TMsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case TMsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case TMsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case TMsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case TMsgIcon::Error: icon = QMessageBox::Critical; break;
+    case TMsgIcon::Warning: icon = QMessageBox::Warning; break;
+    case TMsgIcon::Information: icon = QMessageBox::Information; break;
+    case TMsgIcon::Question: icon = QMessageBox::Question; break;
+    case TMsgIcon::None: break;
     }
-    if (r.Question) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::No);
-        box.setEscapeButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? TMsgAnswer::Yes : TMsgAnswer::No;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return TMsgAnswer::Ok;
+    const bool yes = ExecMessageBox(r.Owner, r.Caption, r.Text, icon, r.Question);
+    if (!r.Question)
+        return TMsgAnswer::Ok;
+    return yes ? TMsgAnswer::Yes : TMsgAnswer::No;
 }
 
 QString ShowDialog(const TFileRequest& r)

@@ -1,10 +1,11 @@
 #include "Application.h"
 #include "Mdi.h"
+#include "Product.h"
 
 int main(int argc, char* argv[])
 {
     TApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tarnwell汽修管理系统"));
+    QApplication::setApplicationName(ProductName());
     TfrmMdi main;
     if (!main.Created())
         return 1;

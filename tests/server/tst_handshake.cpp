@@ -40,7 +40,7 @@ public:
     {
         S.write(message);
         S.flush();
-        QTest::qWaitFor([&] { return S.bytesAvailable() > 0 || S.state() != QAbstractSocket::ConnectedState; }, ms);
+        (void)QTest::qWaitFor([&] { return S.bytesAvailable() > 0 || S.state() != QAbstractSocket::ConnectedState; }, ms);
         return S.readAll();
     }
     QTcpSocket S;
@@ -215,7 +215,7 @@ private slots:
         QVERIFY(bad.Connect(port));
         QVERIFY(good.Connect(port));
         bad.S.write(garbage);
-        QTest::qWaitFor([&] { return bad.S.bytesToWrite() == 0; }, 5000);
+        (void)QTest::qWaitFor([&] { return bad.S.bytesToWrite() == 0; }, 5000);
         QTest::qWait(200);
         if (dropped)
             QVERIFY(QTest::qWaitFor([&] { return bad.S.state() == QAbstractSocket::UnconnectedState; }, 5000));

@@ -88,7 +88,7 @@ class TestLogin : public QObject {
     {
         const int before = int(Rec->Messages.size());
         QTest::mouseClick(Dlg->btnOK, Qt::LeftButton);
-        QTest::qWaitFor([&] { return !Dlg->isVisible() || Rec->Messages.size() > before; }, 10000);
+        (void)QTest::qWaitFor([&] { return !Dlg->isVisible() || Rec->Messages.size() > before; }, 10000);
     }
 
 private slots:

@@ -215,3 +215,31 @@ private:
     std::unique_ptr<TFbTransaction> FTransaction;
     quint32 FTransactionID = 0;
 };
+
+// What a caller borrows from the pool for one scope, given back on every path (an error
+// included). Empty when the pool had nothing to lend.
+template <class T, T* (TConPool::*Take)(), void (TConPool::*GiveBack)(TDbObject*)>
+class TLoan {
+public:
+    explicit TLoan(TConPool* pool) : FPool(pool), FObject((pool->*Take)()) {}
+    ~TLoan()
+    {
+        if (FObject)
+            (FPool->*GiveBack)(FObject);
+    }
+    TLoan(const TLoan&) = delete;
+    TLoan& operator=(const TLoan&) = delete;
+
+    T* get() const { return FObject; }
+    T* operator->() const { return FObject; }
+    explicit operator bool() const { return FObject != nullptr; }
+
+private:
+    TConPool* FPool;
+    T* FObject;
+};
+
+using TDataSetLoan = TLoan<TDataSet, &TConPool::GetDataSet, &TConPool::FreeDataSet>;
+using TQueryLoan = TLoan<TSQLQuery, &TConPool::GetQuery, &TConPool::FreeQuery>;
+using TStoredProcLoan = TLoan<TStoredProc, &TConPool::GetStoredProc, &TConPool::FreeStoredProc>;
+

@@ -360,11 +360,12 @@ int TData::IntValue(const QString& fieldName) const
     return ok ? v : 0;
 }
 
-double TData::FloatValue(const QString& fieldName) const
+TFbValue TData::DecimalValue(const QString& fieldName) const
 {
-    bool ok = false;
-    const double v = GetValue(fieldName).trimmed().toDouble(&ok);
-    return (ok && std::isfinite(v)) ? v : 0.0;
+    TFbValue v;
+    if (!TFbValue::ParseDecimal(GetValue(fieldName), &v))
+        v = TFbValue::FromScaled(0, 0);
+    return v;
 }
 
 bool TData::KeyValue(int* id) const
@@ -402,6 +403,50 @@ void TData::RunDelete(TStoredProc* proc, const QString& name, TSPResultInfo& res
     BeginProc(proc, name);
     AddInput(proc, TFieldType::ftInteger, KeyField, TFbValue::FromInt(id));
     RunProc(proc, result);
+}
+
+bool TData::BeginSave(TStoredProc* proc, int mode, const QString& saveProc, const QString& deleteProc,
+                      TSPResultInfo& result)
+{
+    if (mode == ExecDelete) {
+        RunDelete(proc, deleteProc, result);
+        return false;
+    }
+    if (mode != 0 && mode != 1)
+        return false;
+    int id = 0;
+    if (!KeyValue(&id)) {
+        result = TSPResultInfo();
+        return false;
+    }
+    BeginProc(proc, saveProc);
+    AddInput(proc, TFieldType::ftInteger, KeyField, TFbValue::FromInt(id));
+    return true;
+}
+
+void TData::AddText(TStoredProc* proc, const QString& fieldName) const
+{
+    AddInput(proc, TFieldType::ftString, fieldName, TFbValue::FromText(GetValue(fieldName)));
+}
+
+void TData::AddInteger(TStoredProc* proc, const QString& fieldName) const
+{
+    AddInput(proc, TFieldType::ftInteger, fieldName, TFbValue::FromInt(IntValue(fieldName)));
+}
+
+void TData::AddDecimal(TStoredProc* proc, const QString& fieldName) const
+{
+    AddInput(proc, TFieldType::ftBCD, fieldName, DecimalValue(fieldName));
+}
+
+void TData::AddDate(TStoredProc* proc, const QString& fieldName) const
+{
+    AddInput(proc, TFieldType::ftDate, fieldName, TFbValue::FromDate(GetDateValue(fieldName)));
+}
+
+void TData::AddKey(TStoredProc* proc, const QString& paramName, const QString& lookupField) const
+{
+    AddInput(proc, TFieldType::ftInteger, paramName, TFbValue::FromInt(GetKey(lookupField)));
 }
 
 void TData::RunProc(TStoredProc* proc, TSPResultInfo& result)

@@ -109,8 +109,8 @@ protected:
     void AddColumn(const QString& fieldName, const QString& caption, int maxLength, int width);
     // Integer reading of a column's value: 0 when empty or not a number.
     int IntValue(const QString& fieldName) const;
-    // Floating-point reading: 0 when empty, not a number or not finite.
-    double FloatValue(const QString& fieldName) const;
+    // An amount as an exact decimal: 0 when empty or not a number. Never through a double.
+    TFbValue DecimalValue(const QString& fieldName) const;
     // The key of the record held in the values: the ID column read whole. False when it is
     // neither empty nor a whole number, so that no other record is touched by mistake.
     bool KeyValue(int* id) const;
@@ -121,6 +121,19 @@ protected:
     static void RunProc(TStoredProc* proc, TSPResultInfo& result);
     // The delete procedure of an entity, by the record's key.
     void RunDelete(TStoredProc* proc, const QString& name, TSPResultInfo& result);
+    // The common start of an entity's Execute: mode 2 deletes through deleteProc; modes 0 and 1
+    // name saveProc with the record's key as its ID. True when the caller is to add the other
+    // inputs and RunProc; false when nothing more is to be done (deleted, another mode, or a
+    // key that is no whole number, which fails the save).
+    bool BeginSave(TStoredProc* proc, int mode, const QString& saveProc, const QString& deleteProc,
+                   TSPResultInfo& result);
+    // Inputs named as the column they come from.
+    void AddText(TStoredProc* proc, const QString& fieldName) const;
+    void AddInteger(TStoredProc* proc, const QString& fieldName) const;
+    void AddDecimal(TStoredProc* proc, const QString& fieldName) const;
+    void AddDate(TStoredProc* proc, const QString& fieldName) const;
+    // The key chosen for a lookup column, under the procedure's own parameter name.
+    void AddKey(TStoredProc* proc, const QString& paramName, const QString& lookupField) const;
 
 private:
     void OpenPage(const QString& sql);

@@ -1,5 +1,7 @@
 #include "Filter.h"
 
+#include "Product.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -7,9 +9,7 @@
 TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("筛选"));
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(14);
-    setFont(f);
+    setFont(SongFont(14));
     setFixedSize(238, 185);
 
     auto* top = new QWidget(this);

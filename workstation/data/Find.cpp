@@ -4,6 +4,7 @@
 #include "DataTool.h"
 #include "Functions.h"
 #include "LabeledEdit.h"
+#include "Product.h"
 #include "StringGrid.h"
 
 #include <QComboBox>
@@ -12,13 +13,6 @@
 #include <QRadioButton>
 
 namespace {
-
-QFont SongFont(int pixels)
-{
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(pixels);
-    return f;
-}
 
 QComboBox* Chooser(const QString& caption, QWidget* parent, int x, int y, int w)
 {

@@ -12,21 +12,10 @@ TCommodity::TCommodity()
 
 void TCommodity::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
 {
-    if (mode == ExecDelete) {
-        RunDelete(proc, QStringLiteral("SP_DEL_COMMODITY"), result);
+    if (!BeginSave(proc, mode, QStringLiteral("SP_UD_COMMODITY"), QStringLiteral("SP_DEL_COMMODITY"), result))
         return;
-    }
-    if (mode != 0 && mode != 1)
-        return;
-    int id = 0;
-    if (!KeyValue(&id)) {
-        result = TSPResultInfo();
-        return;
-    }
-    BeginProc(proc, QStringLiteral("SP_UD_COMMODITY"));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("ID"), TFbValue::FromInt(id));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("COMMODITY_NAME"), TFbValue::FromText(GetValue(QStringLiteral("COMMODITY_NAME"))));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("UNIT_ID"), TFbValue::FromInt(GetKey(QStringLiteral("UNIT_NAME"))));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("STANDARD_ID"), TFbValue::FromInt(GetKey(QStringLiteral("STANDARD_NAME"))));
+    AddText(proc, QStringLiteral("COMMODITY_NAME"));
+    AddKey(proc, QStringLiteral("UNIT_ID"), QStringLiteral("UNIT_NAME"));
+    AddKey(proc, QStringLiteral("STANDARD_ID"), QStringLiteral("STANDARD_NAME"));
     RunProc(proc, result);
 }

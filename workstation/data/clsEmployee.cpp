@@ -33,33 +33,22 @@ TEmployee::TEmployee()
 
 void TEmployee::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
 {
-    if (mode == ExecDelete) {
-        RunDelete(proc, QStringLiteral("SP_DEL_EMPLOYEE"), result);
+    if (!BeginSave(proc, mode, QStringLiteral("SP_UD_EMPLOYEE"), QStringLiteral("SP_DEL_EMPLOYEE"), result))
         return;
-    }
-    if (mode != 0 && mode != 1)
-        return;
-    int id = 0;
-    if (!KeyValue(&id)) {
-        result = TSPResultInfo();
-        return;
-    }
-    BeginProc(proc, QStringLiteral("SP_UD_EMPLOYEE"));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("ID"), TFbValue::FromInt(id));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("EMPLOYEE_NAME"), TFbValue::FromText(GetValue(QStringLiteral("EMPLOYEE_NAME"))));
+    AddText(proc, QStringLiteral("EMPLOYEE_NAME"));
     AddInput(proc, TFieldType::ftString, QStringLiteral("PW"), TFbValue::FromText(DefaultPassWordDigest));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("SEX"), TFbValue::FromInt(IntValue(QStringLiteral("SEX"))));
-    AddInput(proc, TFieldType::ftDate, QStringLiteral("BIRTHDAY"), TFbValue::FromDate(GetDateValue(QStringLiteral("BIRTHDAY"))));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("EDUCATION"), TFbValue::FromInt(IntValue(QStringLiteral("EDUCATION"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("ID_CODE"), TFbValue::FromText(GetValue(QStringLiteral("ID_CODE"))));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("STATUS"), TFbValue::FromInt(IntValue(QStringLiteral("STATUS"))));
-    AddInput(proc, TFieldType::ftDate, QStringLiteral("ENTRY_DATE"), TFbValue::FromDate(GetDateValue(QStringLiteral("ENTRY_DATE"))));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("OFFICE_TYPE"), TFbValue::FromInt(IntValue(QStringLiteral("OFFICE_TYPE"))));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("POST_ID"), TFbValue::FromInt(GetKey(QStringLiteral("POST_NAME"))));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("DEPARTMENT_ID"), TFbValue::FromInt(GetKey(QStringLiteral("DEPARTMENT_NAME"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("MEMO"), TFbValue::FromText(GetValue(QStringLiteral("MEMO"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("PHONE"), TFbValue::FromText(GetValue(QStringLiteral("PHONE"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("ADDRESS"), TFbValue::FromText(GetValue(QStringLiteral("ADDRESS"))));
+    AddInteger(proc, QStringLiteral("SEX"));
+    AddDate(proc, QStringLiteral("BIRTHDAY"));
+    AddInteger(proc, QStringLiteral("EDUCATION"));
+    AddText(proc, QStringLiteral("ID_CODE"));
+    AddInteger(proc, QStringLiteral("STATUS"));
+    AddDate(proc, QStringLiteral("ENTRY_DATE"));
+    AddInteger(proc, QStringLiteral("OFFICE_TYPE"));
+    AddKey(proc, QStringLiteral("POST_ID"), QStringLiteral("POST_NAME"));
+    AddKey(proc, QStringLiteral("DEPARTMENT_ID"), QStringLiteral("DEPARTMENT_NAME"));
+    AddText(proc, QStringLiteral("MEMO"));
+    AddText(proc, QStringLiteral("PHONE"));
+    AddText(proc, QStringLiteral("ADDRESS"));
     RunProc(proc, result);
 }
 

@@ -23,29 +23,18 @@ TRepair::TRepair()
 
 void TRepair::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
 {
-    if (mode == ExecDelete) {
-        RunDelete(proc, QStringLiteral("SP_DEL_REPAIR"), result);
+    if (!BeginSave(proc, mode, QStringLiteral("SP_UD_REPAIR"), QStringLiteral("SP_DEL_REPAIR"), result))
         return;
-    }
-    if (mode != 0 && mode != 1)
-        return;
-    int id = 0;
-    if (!KeyValue(&id)) {
-        result = TSPResultInfo();
-        return;
-    }
-    BeginProc(proc, QStringLiteral("SP_UD_REPAIR"));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("ID"), TFbValue::FromInt(id));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("CAR_NO"), TFbValue::FromText(GetValue(QStringLiteral("CAR_NO"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("CAR_OWNER"), TFbValue::FromText(GetValue(QStringLiteral("CAR_OWNER"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("PHONE"), TFbValue::FromText(GetValue(QStringLiteral("PHONE"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("ADDRESS"), TFbValue::FromText(GetValue(QStringLiteral("ADDRESS"))));
-    AddInput(proc, TFieldType::ftFloat, QStringLiteral("OIL"), TFbValue::FromDouble(FloatValue(QStringLiteral("OIL"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("FAULT"), TFbValue::FromText(GetValue(QStringLiteral("FAULT"))));
-    AddInput(proc, TFieldType::ftFloat, QStringLiteral("EARNEST"), TFbValue::FromDouble(FloatValue(QStringLiteral("EARNEST"))));
-    AddInput(proc, TFieldType::ftFloat, QStringLiteral("QUOTE"), TFbValue::FromDouble(FloatValue(QStringLiteral("QUOTE"))));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("ACCEPTER_ID"), TFbValue::FromInt(GetKey(QStringLiteral("ACCEPTER_NAME"))));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("OPERATOR_ID"), TFbValue::FromInt(GetKey(QStringLiteral("OPERATOR_NAME"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("MEMO"), TFbValue::FromText(GetValue(QStringLiteral("MEMO"))));
+    AddText(proc, QStringLiteral("CAR_NO"));
+    AddText(proc, QStringLiteral("CAR_OWNER"));
+    AddText(proc, QStringLiteral("PHONE"));
+    AddText(proc, QStringLiteral("ADDRESS"));
+    AddDecimal(proc, QStringLiteral("OIL"));
+    AddText(proc, QStringLiteral("FAULT"));
+    AddDecimal(proc, QStringLiteral("EARNEST"));
+    AddDecimal(proc, QStringLiteral("QUOTE"));
+    AddKey(proc, QStringLiteral("ACCEPTER_ID"), QStringLiteral("ACCEPTER_NAME"));
+    AddKey(proc, QStringLiteral("OPERATOR_ID"), QStringLiteral("OPERATOR_NAME"));
+    AddText(proc, QStringLiteral("MEMO"));
     RunProc(proc, result);
 }

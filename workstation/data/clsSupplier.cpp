@@ -15,24 +15,13 @@ TSupplier::TSupplier()
 
 void TSupplier::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
 {
-    if (mode == ExecDelete) {
-        RunDelete(proc, QStringLiteral("SP_DEL_SUPPLIER"), result);
+    if (!BeginSave(proc, mode, QStringLiteral("SP_UD_SUPPLIER"), QStringLiteral("SP_DEL_SUPPLIER"), result))
         return;
-    }
-    if (mode != 0 && mode != 1)
-        return;
-    int id = 0;
-    if (!KeyValue(&id)) {
-        result = TSPResultInfo();
-        return;
-    }
-    BeginProc(proc, QStringLiteral("SP_UD_SUPPLIER"));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("ID"), TFbValue::FromInt(id));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("SUPPLIER_NAME"), TFbValue::FromText(GetValue(QStringLiteral("SUPPLIER_NAME"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("CONTACTOR"), TFbValue::FromText(GetValue(QStringLiteral("CONTACTOR"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("MAIN_PRODUCT"), TFbValue::FromText(GetValue(QStringLiteral("MAIN_PRODUCT"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("PHONE"), TFbValue::FromText(GetValue(QStringLiteral("PHONE"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("ADDRESS"), TFbValue::FromText(GetValue(QStringLiteral("ADDRESS"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("MEMO"), TFbValue::FromText(GetValue(QStringLiteral("MEMO"))));
+    AddText(proc, QStringLiteral("SUPPLIER_NAME"));
+    AddText(proc, QStringLiteral("CONTACTOR"));
+    AddText(proc, QStringLiteral("MAIN_PRODUCT"));
+    AddText(proc, QStringLiteral("PHONE"));
+    AddText(proc, QStringLiteral("ADDRESS"));
+    AddText(proc, QStringLiteral("MEMO"));
     RunProc(proc, result);
 }

@@ -16,25 +16,14 @@ TTool::TTool()
 
 void TTool::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
 {
-    if (mode == ExecDelete) {
-        RunDelete(proc, QStringLiteral("SP_DEL_TOOL"), result);
+    if (!BeginSave(proc, mode, QStringLiteral("SP_UD_TOOL"), QStringLiteral("SP_DEL_TOOL"), result))
         return;
-    }
-    if (mode != 0 && mode != 1)
-        return;
-    int id = 0;
-    if (!KeyValue(&id)) {
-        result = TSPResultInfo();
-        return;
-    }
-    BeginProc(proc, QStringLiteral("SP_UD_TOOL"));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("ID"), TFbValue::FromInt(id));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("TOOL_NAME"), TFbValue::FromText(GetValue(QStringLiteral("TOOL_NAME"))));
-    AddInput(proc, TFieldType::ftInteger, QStringLiteral("TOOL_COUNT"), TFbValue::FromInt(IntValue(QStringLiteral("TOOL_COUNT"))));
-    AddInput(proc, TFieldType::ftDate, QStringLiteral("BUY_DATE"), TFbValue::FromDate(GetDateValue(QStringLiteral("BUY_DATE"))));
-    AddInput(proc, TFieldType::ftDate, QStringLiteral("CHECK_DATE"), TFbValue::FromDate(GetDateValue(QStringLiteral("CHECK_DATE"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("MANUFACTURER"), TFbValue::FromText(GetValue(QStringLiteral("MANUFACTURER"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("AFTERMARKET_PHONE"), TFbValue::FromText(GetValue(QStringLiteral("AFTERMARKET_PHONE"))));
-    AddInput(proc, TFieldType::ftString, QStringLiteral("MEMO"), TFbValue::FromText(GetValue(QStringLiteral("MEMO"))));
+    AddText(proc, QStringLiteral("TOOL_NAME"));
+    AddInteger(proc, QStringLiteral("TOOL_COUNT"));
+    AddDate(proc, QStringLiteral("BUY_DATE"));
+    AddDate(proc, QStringLiteral("CHECK_DATE"));
+    AddText(proc, QStringLiteral("MANUFACTURER"));
+    AddText(proc, QStringLiteral("AFTERMARKET_PHONE"));
+    AddText(proc, QStringLiteral("MEMO"));
     RunProc(proc, result);
 }

@@ -1,38 +1,16 @@
 #include "About.h"
 
 #include "Line.h"
+#include "Product.h"
 
 #include <QDesktopServices>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QUrl>
 
-namespace {
-
-QPixmap Picture()
-{
-    QPixmap pm(64, 64);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(0x1f, 0x5f, 0xa8));
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
-    QFont f;
-    f.setBold(true);
-    f.setPixelSize(40);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(0, 0, 64, 64), Qt::AlignCenter, QStringLiteral("T"));
-    return pm;
-}
-
-} // namespace
-
 QString TfrmAbout::HomePage()
 {
-    return QStringLiteral("http://www.tarnwell.com.cn/");
+    return ProductHomePage();
 }
 
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
@@ -42,8 +20,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
 
     imgAbout = new QLabel(this);
     imgAbout->setGeometry(10, 10, 64, 64);
-    imgAbout->setPixmap(Picture());
-    const QStringList lines{QStringLiteral("Tarnwell汽修管理系统"), QStringLiteral("汽车维修企业日常业务管理"),
+    imgAbout->setPixmap(ProductPicture(64));
+    const QStringList lines{ProductName(), QStringLiteral("汽车维修企业日常业务管理"),
                             QStringLiteral("Tarnwell软件工作室 出品")};
     for (int i = 0; i < lines.size(); ++i) {
         auto* l = new QLabel(lines[i], this);

@@ -90,18 +90,14 @@ bool ExportGridToFile(const TStringGrid* grid, const QString& fileName, QString*
             *error = QStringLiteral("无法打开文件 %1：%2").arg(fileName, file.errorString());
         return false;
     }
-    for (int r = exists ? 1 : 0; r < grid->RowCount(); ++r) {
+    bool written = true;
+    for (int r = exists ? 1 : 0; r < grid->RowCount() && written; ++r) {
         const QByteArray line = Gbk::Encode(ExportLine(grid->RowTexts(r))) + "\r\n";
-        if (file.write(line) != line.size()) {
-            if (error)
-                *error = QStringLiteral("写入文件 %1 失败：%2").arg(fileName, file.errorString());
-            return false;
-        }
+        written = file.write(line) == line.size();
     }
-    if (!file.flush()) {
-        if (error)
-            *error = QStringLiteral("写入文件 %1 失败：%2").arg(fileName, file.errorString());
-        return false;
-    }
-    return true;
+    if (written && file.flush())
+        return true;
+    if (error)
+        *error = QStringLiteral("写入文件 %1 失败：%2").arg(fileName, file.errorString());
+    return false;
 }

@@ -9,6 +9,7 @@
 #include "LabeledEdit.h"
 #include "StarMask.h"
 #include "MoravekHead.h"
+#include "Product.h"
 #include "XmlFile.h"
 
 #include <QComboBox>
@@ -23,13 +24,6 @@
 namespace {
 
 const QString ClearListEntry = QStringLiteral("清除登录列表");
-
-QFont SongFont(int pixels)
-{
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(pixels);
-    return f;
-}
 
 TFlatButton* LinkButton(const QString& caption, QWidget* parent)
 {
@@ -120,10 +114,7 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     FormCreate();
 }
 
-TfrmLogin::~TfrmLogin()
-{
-    delete FMoravek;
-}
+TfrmLogin::~TfrmLogin() = default;
 
 void TfrmLogin::FormCreate()
 {
@@ -135,7 +126,7 @@ void TfrmLogin::FormCreate()
     const QPixmap cancel = Picture(QStringLiteral("cancel.bmp"));
     if (!cancel.isNull())
         btnCancel->setIcon(cancel);
-    FMoravek = new TMoravek;
+    FMoravek = std::make_unique<TMoravek>();
     QString error;
     FMoravek->Load(&error);   // reported where an operation is needed
     Connect();
@@ -209,7 +200,7 @@ void TfrmLogin::paintEvent(QPaintEvent* e)
     f.setBold(true);
     p.setFont(f);
     p.setPen(Qt::white);
-    p.drawText(QRect(0, 0, width(), 60), Qt::AlignCenter, QStringLiteral("Tarnwell汽修管理系统"));
+    p.drawText(QRect(0, 0, width(), 60), Qt::AlignCenter, ProductName());
 }
 
 void TfrmLogin::cbbUserClick(int index)
@@ -297,15 +288,11 @@ void TfrmLogin::CheckUser()
         return;
     }
     const QString name = cbbUser->currentText();
-    TDataSet* ds = Pool->GetDataSet();
+    TDataSetLoan ds(Pool);
     if (!ds) {
         ShowMsg(Texts::DbConnectFailed, Texts::CaptionError, TMsgIcon::None);
         return;
     }
-    struct TGiveBack {
-        TDataSet* ds;
-        ~TGiveBack() { Pool->FreeDataSet(ds); }
-    } giveBack{ds};
     // The typed name is bound, never spliced into the statement.
     ds->SetCommandText(QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME=? AND PW=?"));
     ds->SetParams({TFbValue::FromText(name), TFbValue::FromText(digest)});

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QPixmap>
 
+#include <memory>
+
 class QComboBox;
 class QLabel;
 class QTcpSocket;
@@ -68,5 +70,5 @@ private:
     bool FClosed = false;
     int FCheckIns = 0;
     QPixmap FBackground;
-    TMoravek* FMoravek = nullptr;
+    std::unique_ptr<TMoravek> FMoravek;   // loaded for the window's life
 };

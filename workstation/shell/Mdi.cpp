@@ -11,6 +11,7 @@
 #include "GlobalHead.h"
 #include "Login.h"
 #include "Password.h"
+#include "Product.h"
 #include "StringGrid.h"
 #include "clsCommodity.h"
 #include "clsContact.h"
@@ -41,15 +42,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QString HomePage = QStringLiteral("http://www.tarnwell.com.cn/");
-
-QFont SongFont(int pixels)
-{
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(pixels);
-    return f;
-}
 
 std::unique_ptr<TData> CreateSource(const QString& caption)
 {
@@ -260,13 +252,9 @@ void TfrmMdi::FormShow()
 {
     FMainPanels[1]->setText(QStringLiteral("操作员:%1").arg(Symbol.User.UserName));
     FMainPanels[2]->setText(QStringLiteral("服务器IP：%1").arg(Symbol.ServerIP));
-    TDataSet* ds = Pool->GetDataSet();
+    TDataSetLoan ds(Pool);
     if (!ds)
         return;
-    struct TGiveBack {
-        TDataSet* ds;
-        ~TGiveBack() { Pool->FreeDataSet(ds); }
-    } giveBack{ds};
     ds->SetCommandText(QStringLiteral("SELECT * FROM TB_THEUNIT"));
     ds->ClearParams();
     ds->Open();
@@ -328,14 +316,9 @@ QString TfrmMdi::MainText(int panel) const
     return panel >= 0 && panel < 4 ? FMainPanels[panel]->text() : QString();
 }
 
-void TfrmMdi::AddEnabled(unsigned option)
+void TfrmMdi::AddEnabled(TOption option)
 {
-    FToolBar->SetEnableds(FToolBar->Enableds() | OptionBit(TOption(option)));
-}
-
-void TfrmMdi::RemoveEnabled(unsigned option)
-{
-    FToolBar->SetEnableds(FToolBar->Enableds() & ~OptionBit(TOption(option)));
+    FToolBar->SetEnableds(FToolBar->Enableds() | OptionBit(option));
 }
 
 bool TfrmMdi::ChooseNode(const QString& caption)
@@ -533,15 +516,11 @@ void TfrmMdi::DeleteRecord()
         return;
     if (ShowMsg(QStringLiteral("确定要删除编号为 %1 的记录吗？").arg(id), Texts::CaptionQuestion) != TMsgAnswer::Yes)
         return;
-    TStoredProc* proc = Pool->GetStoredProc();
-    struct TGiveBack {
-        TStoredProc* proc;
-        ~TGiveBack() { Pool->FreeStoredProc(proc); }
-    } giveBack{proc};
+    TStoredProcLoan proc(Pool);
     FCurrent->ClearValues();
     FCurrent->SetValue(QStringLiteral("ID"), id);
     TSPResultInfo result;
-    FCurrent->Execute(proc, ExecDelete, result);
+    FCurrent->Execute(proc.get(), ExecDelete, result);
     ShowMsg(result.Success ? Texts::OperationOk : Texts::OperationFailed, Texts::CaptionInfo, TMsgIcon::Information);
 }
 
@@ -599,11 +578,7 @@ void TfrmMdi::ExportGrid()
 
 void TfrmMdi::mnuClearStockClick()
 {
-    TSQLQuery* q = Pool->GetQuery();
-    struct TGiveBack {
-        TSQLQuery* q;
-        ~TGiveBack() { Pool->FreeQuery(q); }
-    } giveBack{q};
+    TQueryLoan q(Pool);
     q->Clear();
     q->SetSQL(QStringLiteral("DELETE FROM TB_STOCK WHERE STOCK_COUNT = 0"));
     q->ExecSQL();
@@ -646,7 +621,7 @@ void TfrmMdi::mnuAboutClick()
 
 void TfrmMdi::mnuBrowseClick()
 {
-    QDesktopServices::openUrl(QUrl(HomePage));
+    QDesktopServices::openUrl(QUrl(ProductHomePage()));
 }
 
 void TfrmMdi::closeEvent(QCloseEvent* e)

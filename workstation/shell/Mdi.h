@@ -1,6 +1,8 @@
 #pragma once
 // The workstation's main window: navigation tree, the paged list and its toolbar, the
 // permissions of the operator, and the menus.
+#include "DataTool.h"
+
 #include <QMainWindow>
 
 #include <memory>
@@ -13,7 +15,6 @@ class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TData;
-class TDataToolBar;
 class TStringGrid;
 struct TRightInfo;
 
@@ -91,8 +92,7 @@ private:
     void LoadRights();
     void ShowPageState();
     void MakeCurrent(int row);
-    void AddEnabled(unsigned option);
-    void RemoveEnabled(unsigned option);
+    void AddEnabled(TOption option);
 
     bool FCreated = false;
     QTreeWidget* FTree = nullptr;

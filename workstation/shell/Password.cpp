@@ -7,6 +7,7 @@
 #include "LabeledEdit.h"
 #include "StarMask.h"
 #include "MoravekHead.h"
+#include "Product.h"
 
 #include <QLabel>
 
@@ -33,9 +34,7 @@ QLabel* Caption(const QString& text, QWidget* parent, int y)
 TfrmPassword::TfrmPassword(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("修改密码"));
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(14);
-    setFont(f);
+    setFont(SongFont(14));
     setFixedSize(247, 147);
 
     dtbPassWord = new TDataToolBar(this);
@@ -80,11 +79,7 @@ bool TfrmPassword::Save()
         ShowMsg(Texts::WrongPassword, Texts::CaptionWarning, TMsgIcon::Warning);
         return false;
     }
-    TSQLQuery* q = Pool->GetQuery();
-    struct TGiveBack {
-        TSQLQuery* q;
-        ~TGiveBack() { Pool->FreeQuery(q); }
-    } giveBack{q};
+    TQueryLoan q(Pool);
     q->Clear();
     q->SetSQL(QStringLiteral("UPDATE TB_EMPLOYEE SET PW = ? WHERE ID = ?"));
     q->SetParams({TFbValue::FromText(fresh), TFbValue::FromInt(Symbol.User.ID.toLongLong())});

@@ -52,7 +52,7 @@ std::string Utf8FromWide(const std::wstring& text)
 
 TNativePath PathFromGbk(const char* gbk) { return WideFromCodePage(gbk, 936); }
 
-TNativePath OverridePath()
+[[maybe_unused]] TNativePath OverridePath()
 {
     const std::wstring name(OverrideVariable, OverrideVariable + sizeof OverrideVariable - 1);
     wchar_t buffer[1024];
@@ -124,7 +124,7 @@ TNativePath PathFromGbk(const char* gbk)
     return out;
 }
 
-TNativePath OverridePath()
+[[maybe_unused]] TNativePath OverridePath()
 {
     const char* value = std::getenv(OverrideVariable);
     return value ? TNativePath(value) : TNativePath();
@@ -234,9 +234,15 @@ namespace Moravek {
 
 std::string MachineIdentity()
 {
-    std::string id = ReadIdFile(OverridePath());
-    if (!id.empty())
-        return id;
+#ifdef MORAVEK_TEST_HOOKS
+    // Test builds only: tests stand in for other machines with an id file. A shipped library
+    // has no such door, so the two programs on one machine always agree.
+    {
+        std::string id = ReadIdFile(OverridePath());
+        if (!id.empty())
+            return id;
+    }
+#endif
 #ifdef _WIN32
     // The system drive's volume serial plus the computer name.
     wchar_t windowsDir[MAX_PATH] = {};
@@ -254,7 +260,7 @@ std::string MachineIdentity()
     std::snprintf(serialText, sizeof serialText, "%08lX", (unsigned long)serial);
     return std::string(serialText) + "-" + Utf8FromWide(std::wstring(name, nameLength));
 #else
-    id = ReadIdFile("/etc/machine-id");
+    std::string id = ReadIdFile("/etc/machine-id");
     if (id.empty())
         id = ReadIdFile("/var/lib/dbus/machine-id");
     if (id.empty()) {

@@ -1,7 +1,7 @@
 // Moravek through the workstation's binding: digests, the machine fingerprint, file
 // versions, and what happens when the library or one of its functions is missing.
-#include "../../workstation/outside/MoravekHead.h"
-#include "../../workstation/outside/TesselonHead.h"
+#include "MoravekHead.h"
+#include "TesselonHead.h"
 
 #include <QCoreApplication>
 #include <QDir>

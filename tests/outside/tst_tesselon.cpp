@@ -1,8 +1,8 @@
 // Tesselon's empty-field check through the workstation's binding, on real line edits:
 // which field is reported, where the focus goes, and how an unusable library stops the save.
-#include "../../workstation/outside/MoravekHead.h"
-#include "../../workstation/outside/TesselonHead.h"
-#include "../../workstation/shell/GlobalHead.h"
+#include "MoravekHead.h"
+#include "TesselonHead.h"
+#include "GlobalHead.h"
 
 #include <QApplication>
 #include <QDir>

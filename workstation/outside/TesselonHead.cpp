@@ -1,7 +1,7 @@
 #include "TesselonHead.h"
 
-#include "../../common/Gbk.h"
-#include "../shell/GlobalHead.h"
+#include "Gbk.h"
+#include "GlobalHead.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "MoravekHead.h"
 
-#include "../../common/Gbk.h"
+#include "Gbk.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,30 @@
 #include "XmlFile.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QStringEncoder>
+
+namespace {
+
+// The encoding named by the document's XML declaration; UTF-8 when there is none, as XML says.
+QString DeclaredEncoding(const QDomDocument& doc)
+{
+    for (QDomNode n = doc.firstChild(); !n.isNull(); n = n.nextSibling()) {
+        if (!n.isProcessingInstruction())
+            continue;
+        const QDomProcessingInstruction pi = n.toProcessingInstruction();
+        if (pi.target().compare(QLatin1String("xml"), Qt::CaseInsensitive) != 0)
+            continue;
+        static const QRegularExpression re(QStringLiteral("encoding\\s*=\\s*[\"']([^\"']+)[\"']"));
+        const QRegularExpressionMatch m = re.match(pi.data());
+        if (m.hasMatch())
+            return m.captured(1).trimmed();
+    }
+    return QStringLiteral("UTF-8");
+}
+
+} // namespace
 
 bool TXmlFile::Load(const QString& path)
 {
@@ -39,7 +62,19 @@ bool TXmlFile::Save()
         FError = QStringLiteral("无法写入配置文件 %1：%2").arg(FPath, f.errorString());
         return false;
     }
-    QByteArray data = FDoc.toByteArray(2);
+    // Written in the encoding the file declares: a GBK file written as UTF-8 would come back
+    // with every Chinese text garbled at the next load.
+    const QString encoding = DeclaredEncoding(FDoc);
+    QStringEncoder encoder(encoding.toLatin1().constData());
+    if (!encoder.isValid()) {
+        FError = QStringLiteral("无法写入配置文件 %1：不支持文件声明的编码 %2").arg(FPath, encoding);
+        return false;
+    }
+    QByteArray data = encoder.encode(FDoc.toString(2));
+    if (encoder.hasError()) {
+        FError = QStringLiteral("无法写入配置文件 %1：其中有 %2 编码不能保存的字符").arg(FPath, encoding);
+        return false;
+    }
     if (f.write(data) != data.size() || !f.commit()) {
         FError = QStringLiteral("无法写入配置文件 %1：%2").arg(FPath, f.errorString());
         return false;

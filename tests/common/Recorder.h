@@ -1,6 +1,9 @@
 #pragma once
-// Answers message boxes, file dialogs and input boxes in tests and keeps what was shown.
-#include "GlobalHead.h"
+// Answers message boxes, file dialogs and input boxes in tests and keeps what was shown;
+// both programs' tests use it, since both programs show everything through the same seams.
+#include "Seams.h"
+
+#include <QStringList>
 
 #include <QList>
 #include <QQueue>

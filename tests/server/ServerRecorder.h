@@ -1,45 +1,13 @@
 #pragma once
-// Answers the server's message boxes and dialogs in tests and keeps what was shown.
+// Helpers of the server's tests; the recorder is the one both programs' tests use.
+#include "Recorder.h"
 #include "ServerHead.h"
 
 #include <QFile>
-#include <QList>
 #include <QProcess>
-#include <QQueue>
 #include <QStringList>
 
-class TServerRecorder {
-public:
-    TServerRecorder()
-    {
-        FOldMessage = Haskett::SetMessageHandler([this](const Haskett::TMessageRequest& r) {
-            Messages << r;
-            if (!r.Question)
-                return Haskett::TMsgAnswer::Ok;
-            return Answers.isEmpty() ? Haskett::TMsgAnswer::No : Answers.dequeue();
-        });
-        FOldFile = Haskett::SetFileHandler([this](const Haskett::TFileRequest& r) {
-            FileRequests << r;
-            return FileNames.isEmpty() ? QString() : FileNames.dequeue();
-        });
-    }
-    ~TServerRecorder()
-    {
-        Haskett::SetMessageHandler(FOldMessage);
-        Haskett::SetFileHandler(FOldFile);
-    }
-
-    QList<Haskett::TMessageRequest> Messages;
-    QQueue<Haskett::TMsgAnswer> Answers;   // for questions; No when empty (the default)
-    QQueue<QString> FileNames;             // cancelled when empty
-    QList<Haskett::TFileRequest> FileRequests;
-
-    QString Last() const { return Messages.isEmpty() ? QString() : Messages.last().Text; }
-
-private:
-    Haskett::TMessageHandler FOldMessage;
-    Haskett::TFileHandler FOldFile;
-};
+using TServerRecorder = TRecorder;
 
 inline bool WriteText(const QString& path, const QString& text)
 {

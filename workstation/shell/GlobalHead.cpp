@@ -1,12 +1,9 @@
 #include "GlobalHead.h"
 
 #include "FbClient.h"
-#include "MessageBox.h"
 #include "XmlFile.h"
 
 #include <QApplication>
-#include <QFileDialog>
-#include <QInputDialog>
 
 TSymbol Symbol;
 TConPool* Pool = nullptr;
@@ -85,76 +82,6 @@ TMsgIcon IconForCaption(const QString& caption)
     return TMsgIcon::None;
 }
 
-namespace {
-
-TMsgAnswer ShowBox(const TMessageRequest& r)
-{
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    switch (r.Icon) {
-    case TMsgIcon::Error: icon = QMessageBox::Critical; break;
-    case TMsgIcon::Warning: icon = QMessageBox::Warning; break;
-    case TMsgIcon::Information: icon = QMessageBox::Information; break;
-    case TMsgIcon::Question: icon = QMessageBox::Question; break;
-    case TMsgIcon::None: break;
-    }
-    const bool yes = ExecMessageBox(QApplication::activeWindow(), r.Caption, r.Text, icon, r.Question);
-    if (!r.Question)
-        return TMsgAnswer::Ok;
-    return yes ? TMsgAnswer::Yes : TMsgAnswer::No;
-}
-
-TMessageHandler& MessageHandler()
-{
-    static TMessageHandler h = ShowBox;
-    return h;
-}
-
-QString ShowFileDialog(const TFileRequest& r)
-{
-    QWidget* parent = QApplication::activeWindow();
-    switch (r.Mode) {
-    case TFileRequest::Open:
-        return QFileDialog::getOpenFileName(parent, r.Caption, r.Directory, r.Filter);
-    case TFileRequest::Save: {
-        QFileDialog dlg(parent, r.Caption, r.Directory, r.Filter);
-        dlg.setAcceptMode(QFileDialog::AcceptSave);
-        dlg.setDefaultSuffix(r.DefaultSuffix);
-        // Appending to an existing file is intended: no overwrite question.
-        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
-        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-            return QString();
-        return dlg.selectedFiles().first();
-    }
-    case TFileRequest::Folder:
-        return QFileDialog::getExistingDirectory(parent, r.Caption, r.Directory);
-    }
-    return QString();
-}
-
-TFileHandler& FileHandler()
-{
-    static TFileHandler h = ShowFileDialog;
-    return h;
-}
-
-bool ShowInputBox(const TInputRequest& r, QString* text)
-{
-    bool ok = false;
-    const QString t = QInputDialog::getText(QApplication::activeWindow(), r.Caption, r.Prompt,
-                                            QLineEdit::Normal, r.Default, &ok);
-    if (text)
-        *text = ok ? t : QString();
-    return ok;
-}
-
-TInputHandler& InputHandler()
-{
-    static TInputHandler h = ShowInputBox;
-    return h;
-}
-
-} // namespace
-
 TMsgAnswer ShowMsg(const QString& text, const QString& caption)
 {
     return ShowMsg(text, caption, IconForCaption(caption));
@@ -162,13 +89,22 @@ TMsgAnswer ShowMsg(const QString& text, const QString& caption)
 
 TMsgAnswer ShowMsg(const QString& text, const QString& caption, TMsgIcon icon)
 {
-    TMessageRequest r{text, caption, icon, caption == Texts::CaptionQuestion};
-    return MessageHandler()(r);
+    TMessageRequest r;
+    r.Text = text;
+    r.Caption = caption;
+    r.Icon = icon;
+    r.Question = caption == Texts::CaptionQuestion;
+    return RunMessage(r);
 }
 
 TMsgAnswer AskYesNo(const QString& text, const QString& caption)
 {
-    return MessageHandler()(TMessageRequest{text, caption, TMsgIcon::Question, true});
+    TMessageRequest r;
+    r.Text = text;
+    r.Caption = caption;
+    r.Icon = TMsgIcon::Question;
+    r.Question = true;
+    return RunMessage(r);
 }
 
 void ShowError(const std::exception& e)
@@ -179,35 +115,4 @@ void ShowError(const std::exception& e)
 void ShowError(const QString& text)
 {
     ShowMsg(text, Texts::CaptionError);
-}
-
-TMessageHandler SetMessageHandler(TMessageHandler handler)
-{
-    TMessageHandler old = MessageHandler();
-    MessageHandler() = handler ? std::move(handler) : TMessageHandler(ShowBox);
-    return old;
-}
-
-QString AskFileName(const TFileRequest& request)
-{
-    return FileHandler()(request);
-}
-
-TFileHandler SetFileHandler(TFileHandler handler)
-{
-    TFileHandler old = FileHandler();
-    FileHandler() = handler ? std::move(handler) : TFileHandler(ShowFileDialog);
-    return old;
-}
-
-bool AskInput(const TInputRequest& request, QString* text)
-{
-    return InputHandler()(request, text);
-}
-
-TInputHandler SetInputHandler(TInputHandler handler)
-{
-    TInputHandler old = InputHandler();
-    InputHandler() = handler ? std::move(handler) : TInputHandler(ShowInputBox);
-    return old;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The workstation's session record, shared texts and the seams through which every
 // message box, file dialog and input box passes (tests install their own answers).
+#include "Seams.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -80,8 +82,7 @@ bool LoadSettings(const QString& path, QString* error);
 QString SettingsPath();   // AppPath + "configure.xml"
 
 // ---- Message seam -----------------------------------------------------------------
-enum class TMsgIcon { None, Error, Warning, Information, Question };
-enum class TMsgAnswer { Ok, Yes, No };
+// The boxes, file dialogs and the input box themselves pass through the shared seams.
 
 // The caption chooses the icon ("错误", "警告", "提示", "询问"); "询问" asks Yes/No with No
 // the default. Returns the user's answer.
@@ -94,36 +95,3 @@ TMsgAnswer AskYesNo(const QString& text, const QString& caption);
 // The general error display: an error no window catches is shown with its own text.
 void ShowError(const std::exception& e);
 void ShowError(const QString& text);
-
-struct TMessageRequest {
-    QString Text;
-    QString Caption;
-    TMsgIcon Icon;
-    bool Question;     // Yes/No rather than OK
-};
-using TMessageHandler = std::function<TMsgAnswer(const TMessageRequest&)>;
-// Replaces the handler (production shows a QMessageBox); returns the previous one.
-TMessageHandler SetMessageHandler(TMessageHandler handler);
-
-// ---- File dialog and input box seams ----------------------------------------------
-struct TFileRequest {
-    enum Kind { Open, Save, Folder } Mode;
-    QString Caption;
-    QString Directory;
-    QString Filter;          // Qt filter text, e.g. "Excel文件(*.xls)"
-    QString DefaultSuffix;   // without the dot
-};
-// Empty text means the user cancelled.
-QString AskFileName(const TFileRequest& request);
-using TFileHandler = std::function<QString(const TFileRequest&)>;
-TFileHandler SetFileHandler(TFileHandler handler);
-
-struct TInputRequest {
-    QString Caption;
-    QString Prompt;
-    QString Default;
-};
-// False when the user cancelled.
-bool AskInput(const TInputRequest& request, QString* text);
-using TInputHandler = std::function<bool(const TInputRequest&, QString*)>;
-TInputHandler SetInputHandler(TInputHandler handler);

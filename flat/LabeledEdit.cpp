@@ -57,6 +57,9 @@ bool TLabeledEdit::event(QEvent* e)
     case QEvent::DynamicPropertyChange:
         if (static_cast<QDynamicPropertyChangeEvent*>(e)->propertyName() == "caption" && FLabel) {
             FLabel->setText(property("caption").toString());
+            // Screen readers and UI automation find the field by what the user reads beside it.
+            setAccessibleName(property("caption").toString());
+            FLabel->setBuddy(this);
             PlaceLabel();
         }
         break;

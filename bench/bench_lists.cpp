@@ -11,6 +11,7 @@
 #include "clsStorage.h"
 #include "clsSupplier.h"
 #include "clsTool.h"
+#include "ListGrid.h"
 #include "StringGrid.h"
 
 #include <QApplication>
@@ -80,18 +81,18 @@ int main(int argc, char** argv)
 
         // Warm the server's page cache once, as a workstation that has been running would.
         repair.Open();
-        repair.FillGrid(&grid);
+        FillGrid(repair, &grid);
         repair.Close();
 
         const double openMs = Median(runs, [&] { repair.Close(); }, [&] {
             repair.Open();
-            repair.FillGrid(&grid);
+            FillGrid(repair, &grid);
         });
         const int total = repair.TotalCount, pages = repair.PageCount;
 
         const double lastMs = Median(runs, [&] { repair.FirstPage(); }, [&] {
             repair.LastPage();
-            repair.FillGrid(&grid);
+            FillGrid(repair, &grid);
         });
         const int lastRows = set->RecordCount();
 
@@ -103,7 +104,7 @@ int main(int argc, char** argv)
         int filteredTotal = 0;
         const double filteredMs = Median(runs, [&] { repair.Close(); repair.SetFilter(filter); }, [&] {
             repair.Open();
-            repair.FillGrid(&grid);
+            FillGrid(repair, &grid);
             filteredTotal = repair.TotalCount;
         });
         repair.Close();
@@ -122,7 +123,7 @@ int main(int argc, char** argv)
             set->Close();
             set->SetCommandText(naiveTotal > repair.PageSize ? list + PagingClause(1, repair.PageSize) : list);
             set->Open();
-            repair.FillGrid(&grid);
+            FillGrid(repair, &grid);
         });
         const double naivePeakMb = PeakMb();
 
@@ -135,8 +136,8 @@ int main(int argc, char** argv)
         for (TList& l : lists) {
             TData& d = *l.Source;
             d.SetDataSet(set);
-            const double o = Median(3, [&] { d.Close(); }, [&] { d.Open(); d.FillGrid(&grid); });
-            const double last = Median(3, [&] { d.FirstPage(); }, [&] { d.LastPage(); d.FillGrid(&grid); });
+            const double o = Median(3, [&] { d.Close(); }, [&] { d.Open(); FillGrid(d, &grid); });
+            const double last = Median(3, [&] { d.FirstPage(); }, [&] { d.LastPage(); FillGrid(d, &grid); });
             std::printf("lists N=%lld: %-10s %8d rows  open_ms=%.1f last_ms=%.1f\n", n, l.Name, d.TotalCount, o, last);
             d.Close();
         }

@@ -2,6 +2,7 @@
 // pictures, the enabled states of the edit cycle and of the paging buttons, the question
 // before closing a window being edited, and the click on the empty area. Also the etched line.
 #include "DataTool.h"
+#include "GlobalHead.h"
 #include "Line.h"
 #include "Recorder.h"
 

@@ -1,6 +1,7 @@
 // The paged list source on a real database: counting in the server, the ROWS clause and
 // its texts, page moves, filters (bracketed, bound, quoted), the grid and the value operations.
 #include "DataHead.h"
+#include "ListGrid.h"
 #include "StringGrid.h"
 #include "TestDb.h"
 
@@ -280,7 +281,7 @@ private slots:
         TStringGrid grid;
         auto d = Orders(QStringLiteral("IS_PAY = 0"));
         d->Open();
-        d->FillGrid(&grid);
+        FillGrid(*d, &grid);
         QCOMPARE(grid.RowCount(), 101);
         QCOMPARE(grid.ColCount(), 4);
         QCOMPARE(grid.RowTexts(0), (QStringList{"编号", "车牌号码", "送修日期", ""}));
@@ -298,7 +299,7 @@ private slots:
         QCOMPARE(d->GetFieldText(QStringLiteral("REPAIR_DATE")), QString());
         QCOMPARE(d->GetFieldText(QStringLiteral("car_no")), QStringLiteral("EMPTYDATE"));
         QVERIFY_THROWS_EXCEPTION(TFbError, d->GetFieldText(QStringLiteral("NO_SUCH_FIELD")));
-        d->FillGrid(&grid);
+        FillGrid(*d, &grid);
         QCOMPARE(grid.RowCount(), 2);
         QCOMPARE(grid.Cells(2, 1), QString());
         d->Close();
@@ -306,7 +307,7 @@ private slots:
         // No records: the caption row and one empty row, whatever the grid held before.
         d->SetFilter(QStringLiteral("ID < 0"));
         d->Open();
-        d->FillGrid(&grid);
+        FillGrid(*d, &grid);
         QCOMPARE(grid.RowCount(), 2);
         QCOMPARE(grid.RowTexts(1), (QStringList{"", "", "", ""}));
         QCOMPARE(grid.Cells(0, 0), QStringLiteral("编号"));
@@ -314,8 +315,8 @@ private slots:
 
         // A closed list does not touch the grid; Refresh of a list never opened neither.
         grid.SetCells(0, 1, QStringLiteral("keep"));
-        d->FillGrid(&grid);
-        d->Refresh(&grid);
+        FillGrid(*d, &grid);
+        Refresh(*d, &grid);
         QCOMPARE(grid.Cells(0, 1), QStringLiteral("keep"));
     }
 
@@ -324,10 +325,10 @@ private slots:
         TStringGrid grid;
         auto d = Orders(QStringLiteral("CAR_OWNER = '刷新'"));
         d->Open();
-        d->FillGrid(&grid);
+        FillGrid(*d, &grid);
         QCOMPARE(grid.Cells(0, 1), QString());
         const qint64 id = FPool->Execute(QStringLiteral("INSERT INTO TB_REPAIR (CAR_NO, CAR_OWNER, PHONE) VALUES ('R1', '刷新', '9') RETURNING ID")).At(0, 0).AsInt64();
-        d->Refresh(&grid);
+        Refresh(*d, &grid);
         QCOMPARE(grid.Cells(0, 1), QString::number(id));
         FPool->Execute(QStringLiteral("DELETE FROM TB_REPAIR WHERE ID = ?"), {TFbValue::FromInt(id)});
         d->Close();

@@ -10,6 +10,7 @@
 #include "clsStorage.h"
 #include "clsSupplier.h"
 #include "clsTool.h"
+#include "ListGrid.h"
 #include "StringGrid.h"
 #include "TestDb.h"
 
@@ -123,7 +124,7 @@ private slots:
         QVERIFY(d->TotalCount > 0);
         QCOMPARE(d->PageCount, (d->TotalCount + 99) / 100);
         TStringGrid grid;
-        d->FillGrid(&grid);
+        FillGrid(*d, &grid);
         QCOMPARE(grid.ColCount(), columns);
         QCOMPARE(grid.RowCount(), d->PageRecordCount + 1);
         for (int c = 0; c < columns; ++c) {
@@ -152,7 +153,7 @@ private slots:
         e.Open();
         QCOMPARE(e.TotalCount, 2);
         TStringGrid grid;
-        e.FillGrid(&grid);
+        FillGrid(e, &grid);
         QCOMPARE(grid.RowCount(), 3);
         QCOMPARE(grid.RowTexts(1).mid(0, 11),
                  (QStringList{grid.Cells(0, 1), "李娜", "女", "1990-03-04", "博士生", "", "离职", "", "其他", "维修工", "维修部"}));
@@ -164,7 +165,7 @@ private slots:
         // No records: the empty row stays empty, without code names.
         e.SetFilter(QStringLiteral("ID < 0"));
         e.Open();
-        e.FillGrid(&grid);
+        FillGrid(e, &grid);
         QCOMPARE(grid.RowCount(), 2);
         QCOMPARE(grid.RowTexts(1).join(QString()), QString());
         e.Close();

@@ -1,6 +1,7 @@
 // The main window as an operator uses it: permissions, choosing lists, paging, find,
 // export, delete, the address-book chooser, carry-forward and the exit question.
 #include "ConPool.h"
+#include "ListGrid.h"
 #include "DataHead.h"
 #include "DataTool.h"
 #include "FbClient.h"
@@ -349,7 +350,7 @@ private slots:
         Frm->CurrentData()->Close();
         Frm->CurrentData()->SetFilter(QStringLiteral("ID <= 3"));
         Frm->CurrentData()->Open();
-        Frm->CurrentData()->FillGrid(Frm->strgrdMain());
+        FillGrid(*Frm->CurrentData(), Frm->strgrdMain());
         QCOMPARE(Frm->strgrdMain()->RowCount(), 4);
 
         const QString file = Folder->filePath(QStringLiteral("导出"));

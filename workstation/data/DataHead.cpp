@@ -1,7 +1,6 @@
 #include "DataHead.h"
 
 #include "Gbk.h"
-#include "StringGrid.h"
 
 #include <QLocale>
 
@@ -202,57 +201,44 @@ void TData::LastPage()
         MovePage(PageCount);
 }
 
-void TData::Refresh(TStringGrid* grid)
+bool TData::Refresh()
 {
     if (!DataSet || !DataSet->Active())
-        return;
+        return false;
     DataSet->Refresh();
-    FillGrid(grid);
+    return true;
 }
 
-// ---- Grid -------------------------------------------------------------------------------
+// ---- What the grid shows ----------------------------------------------------------------
 
-void TData::PrepareGrid(TStringGrid* grid)
+QVector<TData::TGridColumn> TData::GridColumns() const
 {
-    if (!grid)
-        return;
-    grid->SetRowCount(2);
-    grid->ClearRow(1);
-    grid->SetColCount(Columns.size());
-    int c = 0;
-    for (const TRecInfo& col : Columns) {
-        if (!col.Visible)
-            continue;
-        grid->SetCells(c, 0, col.Caption);
-        grid->SetColWidth(c, col.Width);
-        ++c;
-    }
-    // Columns left over for hidden entries keep no caption of an earlier list.
-    for (; c < grid->ColCount(); ++c)
-        grid->SetCells(c, 0, QString());
+    QVector<TGridColumn> out;
+    for (const TRecInfo& col : Columns)
+        if (col.Visible)
+            out.push_back({col.Caption, col.Width});
+    return out;
 }
 
-void TData::FillGrid(TStringGrid* grid)
+QVector<QStringList> TData::PageRows() const
 {
-    if (!DataSet || !DataSet->Active() || !grid)
-        return;
-    grid->setUpdatesEnabled(false);
-    PrepareGrid(grid);
+    QVector<QStringList> rows;
+    if (!DataSet || !DataSet->Active())
+        return rows;
     const int n = DataSet->RecordCount();
-    if (n > 0)
-        grid->SetRowCount(n + 1);
+    rows.reserve(n);
+    const int keep = DataSet->RecNo();
     DataSet->First();
-    for (int r = 1; r <= n; ++r) {
-        int c = 0;
-        for (const TRecInfo& col : Columns) {
-            if (!col.Visible)
-                continue;
-            grid->SetCells(c, r, GetFieldText(col.FieldName));
-            ++c;
-        }
+    for (int r = 0; r < n; ++r) {
+        QStringList texts;
+        for (const TRecInfo& col : Columns)
+            if (col.Visible)
+                texts << GetFieldText(col.FieldName);
+        rows.push_back(texts);
         DataSet->Next();
     }
-    grid->setUpdatesEnabled(true);
+    DataSet->SetRecNo(keep);   // reading the page leaves the current record where it was
+    return rows;
 }
 
 // ---- Values -----------------------------------------------------------------------------

@@ -9,8 +9,6 @@
 #include <QStringList>
 #include <QVector>
 
-class TStringGrid;
-
 // One column of a list and its edit value.
 struct TRecInfo {
     QString Key;          // ID of the value chosen for a lookup column
@@ -69,8 +67,15 @@ public:
     // Saves (mode 0 or 1) or deletes (mode 2) the record held in the column values through
     // the shared stored-procedure executor. Each entity supplies it; a plain TData throws.
     virtual void Execute(TStoredProc* proc, int mode, TSPResultInfo& result);
-    // Writes the current page into the grid (caption row plus one row per record).
-    virtual void FillGrid(TStringGrid* grid);
+    // The grid's caption row: the visible columns' captions and widths.
+    struct TGridColumn {
+        QString Caption;
+        int Width = 0;
+    };
+    QVector<TGridColumn> GridColumns() const;
+    // The current page as the grid shows it: per record the texts of the visible columns.
+    // The UI layer's FillGrid writes them into a grid.
+    virtual QVector<QStringList> PageRows() const;
 
     void SetDataSet(TDataSet* dataSet) { DataSet = dataSet; }
     // Replaces the filter unless only its letter case differs. Values a user typed go in
@@ -85,8 +90,8 @@ public:
     void PriorPage();
     void NextPage();
     void LastPage();
-    void Refresh(TStringGrid* grid);
-    void PrepareGrid(TStringGrid* grid);
+    // Runs the current page's text again; false when nothing is open.
+    bool Refresh();
 
     // The list text (base SELECT and filter, no paging) and the count text made from it.
     QString ListSQL() const;

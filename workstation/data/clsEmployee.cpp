@@ -1,7 +1,5 @@
 #include "clsEmployee.h"
 
-#include "StringGrid.h"
-
 const QStringList EducationNames = {QStringLiteral("小学"), QStringLiteral("初中"), QStringLiteral("高中"),
     QStringLiteral("中专"), QStringLiteral("大专"), QStringLiteral("本科"), QStringLiteral("研究生"),
     QStringLiteral("博士生"), QStringLiteral("其他")};
@@ -52,20 +50,19 @@ void TEmployee::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
     RunProc(proc, result);
 }
 
-void TEmployee::FillGrid(TStringGrid* grid)
+QVector<QStringList> TEmployee::PageRows() const
 {
-    TData::FillGrid(grid);
-    if (!DataSet || !DataSet->Active() || !grid)
-        return;
-    DataSet->First();
-    const int n = DataSet->RecordCount();
+    QVector<QStringList> rows = TData::PageRows();
     struct TCoded { int Col; const QStringList* Names; };
     const TCoded coded[] = {{2, &SexNames}, {4, &EducationNames}, {6, &StatusNames}, {8, &OfficeTypeNames}};
-    for (int r = 1; r <= n; ++r) {
+    for (QStringList& row : rows) {
         for (const TCoded& k : coded) {
+            if (k.Col >= row.size())
+                continue;
             bool ok = false;
-            const int code = grid->Cells(k.Col, r).trimmed().toInt(&ok);
-            grid->SetCells(k.Col, r, CodeName(*k.Names, ok ? code : 0));
+            const int code = row[k.Col].trimmed().toInt(&ok);
+            row[k.Col] = CodeName(*k.Names, ok ? code : 0);
         }
     }
+    return rows;
 }

@@ -16,5 +16,5 @@ public:
     // Mode 0 or 1 saves through SP_UD_EMPLOYEE, mode 2 deletes through SP_DEL_EMPLOYEE.
     void Execute(TStoredProc* proc, int mode, TSPResultInfo& result) override;
     // Shows the names of the coded columns SEX, EDUCATION, STATUS and OFFICE_TYPE.
-    void FillGrid(TStringGrid* grid) override;
+    QVector<QStringList> PageRows() const override;
 };

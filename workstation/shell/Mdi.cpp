@@ -9,6 +9,7 @@
 #include "Find.h"
 #include "Functions.h"
 #include "GlobalHead.h"
+#include "ListGrid.h"
 #include "Login.h"
 #include "Password.h"
 #include "Product.h"
@@ -395,7 +396,7 @@ void TfrmMdi::tvMainChange(QTreeWidgetItem* node)
         e &= ~(OptionBit(opNew) | OptionBit(opEdit));
     FToolBar->SetEnableds(e);
 
-    FCurrent->FillGrid(FGrid);
+    FillGrid(*FCurrent, FGrid);
     ShowPageState();
     FTip->setText(QStringLiteral("业务导航：%1->%2").arg(node->parent()->text(0), caption));
     Symbol.ModuleName = caption;
@@ -440,13 +441,13 @@ void TfrmMdi::dtbMainClick()
         FCurrent->Close();
         FCurrent->SetFilter(filter);
         FCurrent->Open();
-        FCurrent->FillGrid(FGrid);
+        FillGrid(*FCurrent, FGrid);
         ShowPageState();
         break;
     }
     case opRefresh:
         if (!Symbol.ModuleName.isEmpty() && FCurrent)
-            FCurrent->Refresh(FGrid);
+            Refresh(*FCurrent, FGrid);
         break;
     case opNew:
         NewRecord(Symbol.ModuleName);
@@ -471,7 +472,7 @@ void TfrmMdi::dtbMainClick()
         case opNext: FCurrent->NextPage(); break;
         default: FCurrent->LastPage(); break;
         }
-        FCurrent->FillGrid(FGrid);
+        FillGrid(*FCurrent, FGrid);
         ShowPageState();
         break;
     case opExport:

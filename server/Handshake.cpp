@@ -1,5 +1,7 @@
 #include "Handshake.h"
 
+#include "HandshakeProtocol.h"
+
 #include "Gbk.h"
 #include "MoravekHead.h"
 
@@ -25,8 +27,7 @@ THandshake::~THandshake()
 
 QByteArray THandshake::Keyword(const QByteArray& message)
 {
-    const int hash = message.indexOf('#');
-    return hash < 0 ? QByteArray() : message.left(hash + 1).toUpper();
+    return Handshake::Keyword(message);
 }
 
 QString THandshake::PanelText(int count)

@@ -3,6 +3,7 @@
 #include "ConPool.h"
 #include "FbClient.h"
 #include "FlatButton.h"
+#include "Gbk.h"
 #include "GlobalHead.h"
 #include "Handshake.h"
 #include "IntegerEdit.h"
@@ -15,6 +16,8 @@
 
 #include <QComboBox>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -49,6 +52,24 @@ QStringList LoginList()
         names << n.text();
     return names;
 }
+
+// A stand-in server that answers every check-in with the given pieces, one event-loop
+// turn apart, so that they reach the workstation as separate reads.
+struct TPiecesServer {
+    QTcpServer Server;
+    QList<QByteArray> Pieces;
+    explicit TPiecesServer(QList<QByteArray> pieces) : Pieces(std::move(pieces))
+    {
+        QObject::connect(&Server, &QTcpServer::newConnection, &Server, [this] {
+            QTcpSocket* s = Server.nextPendingConnection();
+            QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                s->readAll();
+                for (int i = 0; i < Pieces.size(); ++i)
+                    QTimer::singleShot(20 * i, s, [s, p = Pieces[i]] { s->write(p); s->flush(); });
+            });
+        });
+    }
+};
 
 } // namespace
 
@@ -293,7 +314,7 @@ private slots:
     void serverGoesAway()
     {
         Open();
-        QTest::qWait(100);
+        QTRY_COMPARE(Dlg->cs->state(), QAbstractSocket::ConnectedState);
         Server->Stop();   // a paused server closes every connection
         QVERIFY(QTest::qWaitFor([&] { return !Rec->Messages.isEmpty(); }, 5000));
         QCOMPARE(Rec->Last(), QStringLiteral("网络通信错误！"));
@@ -313,9 +334,49 @@ private slots:
         QCOMPARE(Rec->Last(), QStringLiteral("数据库连接失败!"));
         QCOMPARE(Rec->Messages.last().Caption, QStringLiteral("错误"));
         QCOMPARE(Rec->Messages.last().Icon, TMsgIcon::None);
+        // The database's own words go with it, for whoever has to find out why.
+        QVERIFY2(Rec->Messages.last().Detail.contains(QStringLiteral("none.fdb")), qPrintable(Rec->Messages.last().Detail));
         QVERIFY(Dlg->isVisible());
         Press();   // not attached: the handshake is repeated
         QCOMPARE(Dlg->CheckInsSent(), 2);
+    }
+
+    void replyInPieces_data()
+    {
+        QTest::addColumn<int>("cut");
+        QTest::newRow("inside the keyword") << 3;
+        QTest::newRow("just after the keyword") << 7;
+        QTest::newRow("inside the path") << 12;
+    }
+
+    void replyInPieces()
+    {
+        QFETCH(int, cut);
+        const QByteArray reply = "DBPATH#" + Gbk::Encode(Db->Path());
+        TPiecesServer pieces({reply.left(cut), reply.mid(cut)});
+        QVERIFY(pieces.Server.listen(QHostAddress::LocalHost, 0));
+        Server.reset();
+        Symbol.Port = pieces.Server.serverPort();
+        Open();
+        Type(Admin, QStringLiteral("123456"));
+        Press();
+        QVERIFY2(Dlg->Succeeded(), qPrintable(Rec->Last()));
+        QVERIFY(Rec->Messages.isEmpty());
+    }
+
+    void replyWithoutLocation()
+    {
+        TPiecesServer other({QByteArrayLiteral("HELLO#there")});
+        QVERIFY(other.Server.listen(QHostAddress::LocalHost, 0));
+        Server.reset();
+        Symbol.Port = other.Server.serverPort();
+        Open();
+        Type(Admin, QStringLiteral("123456"));
+        Press();
+        QCOMPARE(Rec->Last(), QStringLiteral("网络通信错误！"));
+        QCOMPARE(Rec->Messages.last().Caption, QStringLiteral("错误"));
+        QVERIFY(Dlg->isVisible());
+        QVERIFY(!Pool->Connected());
     }
 
     void cancelEndsIt()

@@ -55,6 +55,13 @@ private slots:
                                      << 100 << "h" << 4305 << 5000;
         QTest::newRow("chinese host") << QByteArray("100") << QByteArray("维修服务器") << QByteArray("4305") << QByteArray("5")
                                       << 100 << "维修服务器" << 4305 << 5000;
+        // A time-out that would never fire, or fire at once, is kept within 1 to 120 s.
+        QTest::newRow("timeout 0") << QByteArray("100") << QByteArray("h") << QByteArray("4305") << QByteArray("0")
+                                   << 100 << "h" << 4305 << 1000;
+        QTest::newRow("timeout negative") << QByteArray("100") << QByteArray("h") << QByteArray("4305") << QByteArray("-3")
+                                          << 100 << "h" << 4305 << 1000;
+        QTest::newRow("timeout huge") << QByteArray("100") << QByteArray("h") << QByteArray("4305") << QByteArray("2147483647")
+                                      << 100 << "h" << 4305 << 120000;
     }
 
     void settingsDefaults()

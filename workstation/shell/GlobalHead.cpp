@@ -63,7 +63,9 @@ bool LoadSettings(const QString& path, QString* error)
     Symbol.CountPerPage = TXmlFile::ToInt(xml.Text(QStringLiteral("countperpage")), 100);
     Symbol.ServerIP = xml.Text(QStringLiteral("ip"));   // taken as it stands
     Symbol.Port = TXmlFile::ToInt(xml.Text(QStringLiteral("port")), 4305);
-    Symbol.TimeOut = TXmlFile::ToInt(xml.Text(QStringLiteral("timeout")), 5) * 1000;
+    // Clamped: below a second nothing can answer, and a huge figure would make the login
+    // wait forever (or overflow into a negative interval).
+    Symbol.TimeOut = qBound(MinTimeOutSeconds, TXmlFile::ToInt(xml.Text(QStringLiteral("timeout")), 5), MaxTimeOutSeconds) * 1000;
     return true;
 }
 

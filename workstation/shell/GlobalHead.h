@@ -79,6 +79,8 @@ extern const QString TimedOut;          // "连接超时！"
 // file is missing or unreadable or one of the four elements is absent: the program must not
 // reach the login window without a server address.
 bool LoadSettings(const QString& path, QString* error);
+constexpr int MinTimeOutSeconds = 1;     // the handshake time-out is kept within these
+constexpr int MaxTimeOutSeconds = 120;
 QString SettingsPath();   // AppPath + "configure.xml"
 
 // ---- Message seam -----------------------------------------------------------------

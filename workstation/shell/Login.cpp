@@ -1,5 +1,7 @@
 #include "Login.h"
 
+#include "HandshakeProtocol.h"
+
 #include "ConPool.h"
 #include "FbClient.h"
 #include "FlatButton.h"
@@ -103,7 +105,9 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     connect(btnReturn, &QPushButton::clicked, this, &TfrmLogin::btnReturnClick);
     connect(cbbUser, QOverload<int>::of(&QComboBox::activated), this, &TfrmLogin::cbbUserClick);
     connect(edtPW, &QLineEdit::returnPressed, this, &TfrmLogin::btnOKClick);
+    FReader = new TMessageReader(this);
     connect(cs, &QTcpSocket::readyRead, this, &TfrmLogin::csRead);
+    connect(FReader, &TMessageReader::Message, this, &TfrmLogin::OnReply);
     connect(cs, &QTcpSocket::connected, this, [this] {
         if (FWaiting)
             SendCheckIn();
@@ -145,6 +149,7 @@ void TfrmLogin::NetworkError()
 {
     tmrTimeOut->stop();
     FWaiting = false;
+    FReader->Clear();
     if (FErrorShown)
         return;
     FErrorShown = true;
@@ -255,19 +260,33 @@ void TfrmLogin::SendCheckIn()
 
 void TfrmLogin::csRead()
 {
-    const QByteArray message = cs->readAll();
+    const QByteArray bytes = cs->readAll();
+    if (FWaiting)
+        FReader->Feed(bytes);   // nothing asked for: dropped
+}
+
+void TfrmLogin::OnReply(const QByteArray& message)
+{
     if (!FWaiting)
-        return;   // nothing asked for
+        return;
     tmrTimeOut->stop();
     FWaiting = false;
-    const int hash = message.indexOf('#');
-    if (hash < 0 || message.left(hash + 1).toUpper() != "DBPATH#")
+    if (Handshake::Keyword(message) != Handshake::DbPath) {
+        // Something answered on the port, but not with the database location.
+        ShowMsg(Texts::NetworkError, Texts::CaptionError);
         return;
-    const QString location = Gbk::Decode(message.mid(hash + 1));
+    }
+    const QString location = Gbk::Decode(Handshake::Payload(message));
     try {
         Pool->Open(location);
-    } catch (const std::exception&) {
-        ShowMsg(Texts::DbConnectFailed, Texts::CaptionError, TMsgIcon::None);
+    } catch (const std::exception& e) {
+        TMessageRequest m;
+        m.Text = Texts::DbConnectFailed;
+        m.Caption = Texts::CaptionError;
+        m.Icon = TMsgIcon::None;
+        m.Owner = this;
+        m.Detail = QString::fromUtf8(e.what());
+        RunMessage(m);
         return;
     }
     CheckUser();
@@ -277,6 +296,7 @@ void TfrmLogin::tmrTimeOutTimer()
 {
     tmrTimeOut->stop();
     FWaiting = false;
+    FReader->Clear();
     ShowMsg(Texts::TimedOut, Texts::CaptionInfo, TMsgIcon::Information);
 }
 

@@ -14,6 +14,7 @@ class TFlatButton;
 class TIntegerEdit;
 class TLabeledEdit;
 class TMoravek;
+class TMessageReader;
 
 class TfrmLogin : public QDialog {
     Q_OBJECT
@@ -65,6 +66,8 @@ private:
     void NetworkError();
 
     bool FSuccess = false;
+    TMessageReader* FReader = nullptr;   // the reply may arrive in pieces
+    void OnReply(const QByteArray& message);
     bool FWaiting = false;       // "登录" pressed, the reply is awaited
     bool FErrorShown = false;    // for the current connection attempt
     bool FClosed = false;

@@ -1,6 +1,7 @@
 #include "StringGrid.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
 
 TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(parent)
 {
@@ -109,4 +110,13 @@ void TStringGrid::ClearRow(int row)
     for (int c = 0; c < columnCount(); ++c)
         if (!Cells(c, row).isEmpty())
             SetCells(c, row, QString());
+}
+
+void TStringGrid::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        event->accept();   // the context menu still follows through its own event
+        return;
+    }
+    QTableWidget::mousePressEvent(event);
 }

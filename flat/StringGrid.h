@@ -29,6 +29,10 @@ public:
 
     void ClearRow(int row);             // empties every cell of the row
 
+protected:
+    // The right button never moves the selection: a pop-up acts on the row chosen before.
+    void mousePressEvent(QMouseEvent* event) override;
+
 signals:
     void CellClicked(int col, int row);
     void CellDoubleClicked(int col, int row);

@@ -4,7 +4,10 @@
 #include "Gbk.h"
 #include "TestDb.h"
 
+#include <QDeadlineTimer>
 #include <QtTest>
+
+#include <future>
 
 #include <chrono>
 #include <thread>
@@ -112,7 +115,8 @@ private slots:
         ds->Open();
         QVERIFY(ds->Active());
         pool.FreeDataSet(ds);
-        QVERIFY(!ds->Active() || pool.Count() == 0);
+        // Handing the only borrowed set back empties the pool and destroys it: not read again.
+        QCOMPARE(pool.Count(), 0);
         TDataSet* next = pool.GetDataSet();
         QVERIFY(!next->Active());
         pool.FreeDataSet(next);
@@ -380,21 +384,39 @@ private slots:
         TConPool pool;
         pool.Open(FDb->Location());
         const qint64 id = pool.Execute(QStringLiteral("INSERT INTO TB_TOOL (TOOL_NAME, TOOL_COUNT) VALUES ('冲突', 0) RETURNING ID")).At(0, 0).AsInt64();
+        const qint64 me = pool.Execute(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE")).At(0, 0).AsInt64();
         int attempts = 0;
         pool.RunInTransaction([&] {
             ++attempts;
             if (attempts == 1) {
-                // Another workstation changes the row and commits a moment later, while ours waits.
-                std::thread other([this, id] {
-                    TFbConnection c;
-                    c.Attach(FDb->Location(), TConPool::UserName, TConPool::Password);
-                    TFbTransaction t(c);
-                    c.Execute(QStringLiteral("UPDATE TB_TOOL SET TOOL_COUNT = TOOL_COUNT + 10 WHERE ID = ?"), {TFbValue::FromInt(id)}, &t);
-                    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                    t.Commit();
+                // Another workstation changes the row and commits only once ours waits for the
+                // lock: then ours meets the update conflict and the whole unit runs again.
+                std::promise<void> changed;
+                std::string otherError;
+                std::thread other([&, id] {
+                    try {
+                        TFbConnection c;
+                        c.Attach(FDb->Location(), TConPool::UserName, TConPool::Password);
+                        TFbTransaction t(c);
+                        c.Execute(QStringLiteral("UPDATE TB_TOOL SET TOOL_COUNT = TOOL_COUNT + 10 WHERE ID = ?"), {TFbValue::FromInt(id)}, &t);
+                        changed.set_value();
+                        TFbConnection watch;
+                        watch.Attach(FDb->Location(), TConPool::UserName, TConPool::Password);
+                        const QString waiting = QStringLiteral(
+                            "SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$ATTACHMENT_ID = ? AND MON$STATE = 1 "
+                            "AND MON$SQL_TEXT CONTAINING 'UPDATE TB_TOOL'");
+                        QDeadlineTimer deadline(20000);
+                        while (watch.Execute(waiting, {TFbValue::FromInt(me)}).At(0, 0).AsInt64() == 0 && !deadline.hasExpired())
+                            std::this_thread::yield();
+                        t.Commit();
+                    } catch (const std::exception& e) {
+                        otherError = e.what();   // never out of the thread
+                        try { changed.set_value(); } catch (...) {}
+                    }
                 });
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
                 struct TJoin { std::thread& t; ~TJoin() { t.join(); } } join{other};
+                changed.get_future().wait();
+                QVERIFY2(otherError.empty(), otherError.c_str());
                 pool.Execute(QStringLiteral("UPDATE TB_TOOL SET TOOL_COUNT = TOOL_COUNT + 1 WHERE ID = ?"), {TFbValue::FromInt(id)});
             } else {
                 pool.Execute(QStringLiteral("UPDATE TB_TOOL SET TOOL_COUNT = TOOL_COUNT + 1 WHERE ID = ?"), {TFbValue::FromInt(id)});
@@ -403,7 +425,9 @@ private slots:
         QCOMPARE(attempts, 2);
         QCOMPARE(Peek(QStringLiteral("SELECT TOOL_COUNT FROM TB_TOOL WHERE ID = ?"), {TFbValue::FromInt(id)}).At(0, 0).AsInt64(), 11);
 
-        // Any other error rolls the whole unit back and is passed on at once.
+        // Any other error rolls the whole unit back and is passed on at once. The lot is this
+        // case's own, so that the refused update has a row to refuse.
+        pool.Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES (1, 5)"));
         attempts = 0;
         QVERIFY_THROWS_EXCEPTION(TFbError, pool.RunInTransaction([&] {
             ++attempts;

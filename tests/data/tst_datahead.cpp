@@ -264,8 +264,10 @@ private slots:
     void filterAndBaseReplacement()
     {
         auto d = Orders(QStringLiteral("IS_PAY = 1"));
-        d->SetFilter(QStringLiteral("is_pay = 1"));
-        QCOMPARE(d->Filter, QStringLiteral("IS_PAY = 1"));
+        // A value in other letter case is another filter: the database compares exactly.
+        d->SetFilter(QStringLiteral("CAR_NO = 'jing'"));
+        d->SetFilter(QStringLiteral("CAR_NO = 'JING'"));
+        QCOMPARE(d->Filter, QStringLiteral("CAR_NO = 'JING'"));
         d->SetFilter(QStringLiteral("IS_PAY = 0"));
         QCOMPARE(d->Filter, QStringLiteral("IS_PAY = 0"));
         // Same text, other bound value: the value is replaced.

@@ -2,6 +2,7 @@
 #include "IntegerEdit.h"
 #include "IpEdit.h"
 #include "LabeledEdit.h"
+#include "StringGrid.h"
 
 #include <QAccessible>
 #include <QWidget>
@@ -40,6 +41,25 @@ private slots:
         edit->SetCaption(QStringLiteral("联系电话"));
         QCOMPARE(edit->accessibleName(), QStringLiteral("联系电话"));
         QCOMPARE(edit->EditLabel()->text(), QStringLiteral("联系电话"));
+    }
+
+    // A pop-up of the grid acts on the row chosen with the left button: the right button
+    // must not move the selection to the row under the mouse.
+    void rightButtonKeepsTheSelection()
+    {
+        TStringGrid grid;
+        grid.resize(400, 300);
+        grid.SetRowCount(6);
+        for (int r = 1; r < 6; ++r)
+            grid.SetCells(0, r, QString::number(r));
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        grid.SetRow(2);
+        const QPoint onRow4 = grid.visualItemRect(grid.item(3, 0)).center();
+        QTest::mouseClick(grid.viewport(), Qt::RightButton, {}, onRow4);
+        QCOMPARE(grid.Row(), 2);
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, onRow4);
+        QCOMPARE(grid.Row(), 4);
     }
 };
 

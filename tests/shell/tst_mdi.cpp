@@ -156,9 +156,11 @@ private slots:
         QCOMPARE(Frm->windowTitle(), QStringLiteral("汽修管理系统"));
         QCOMPARE(Frm->lblTip()->text(), QStringLiteral("业务导航"));
         QCOMPARE(Frm->dtbMain()->Enableds(), OptionBit(opRefresh) | OptionBit(opNew) | OptionBit(opExport));
-        QCOMPARE(Frm->MainText(1), QStringLiteral("操作员:管理员"));
-        QCOMPARE(Frm->MainText(2), QStringLiteral("服务器IP：127.0.0.1"));
-        QVERIFY(Frm->MainText(0).startsWith(QStringLiteral("文件版本：")));
+        // Panel 0 is the narrow empty one; then version, operator and server address.
+        QCOMPARE(Frm->MainText(0), QString());
+        QVERIFY(Frm->MainText(1).startsWith(QStringLiteral("文件版本：")));
+        QCOMPARE(Frm->MainText(2), QStringLiteral("操作员:管理员"));
+        QCOMPARE(Frm->MainText(3), QStringLiteral("服务器IP：127.0.0.1"));
         QCOMPARE(Frm->PageText(0), QStringLiteral("共   条记录"));
         QVERIFY(Frm->mnuRight->isEnabled());
         for (const TRightInfo& info : Symbol.Rights)

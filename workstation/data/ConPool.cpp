@@ -200,7 +200,8 @@ void TConPool::Close()
 
 TDataSet* TConPool::GetDataSet()
 {
-    if (FShrinking)
+    // Before Open the slots hold no data set yet: lending one would mark it in use for good.
+    if (FShrinking || !Connected())
         return nullptr;
     bool anyFree = false;
     for (const TSlot& s : FSlots)
@@ -211,10 +212,9 @@ TDataSet* TConPool::GetDataSet()
         FillSlot(FCount - 1);
     }
     for (TSlot& s : FSlots) {
-        if (!s.InUse) {
+        if (!s.InUse && s.DataSet) {
             s.InUse = true;
-            if (s.DataSet)
-                s.DataSet->Close();
+            s.DataSet->Close();
             return s.DataSet.get();
         }
     }

@@ -65,7 +65,9 @@ void TData::Execute(TStoredProc*, int, TSPResultInfo&)
 
 void TData::SetFilter(const QString& filter, const QVector<TFbValue>& params)
 {
-    if (Filter.compare(filter, Qt::CaseInsensitive) == 0 && SameParams(FFilterParams, params))
+    // Compared exactly: the database tells letter cases apart in these columns, so a find that
+    // changes only the case of a value is another filter.
+    if (Filter == filter && SameParams(FFilterParams, params))
         return;
     Filter = filter;
     FFilterParams = params;

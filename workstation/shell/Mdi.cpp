@@ -251,8 +251,8 @@ bool TfrmMdi::Login()
 
 void TfrmMdi::FormShow()
 {
-    FMainPanels[1]->setText(QStringLiteral("操作员:%1").arg(Symbol.User.UserName));
-    FMainPanels[2]->setText(QStringLiteral("服务器IP：%1").arg(Symbol.ServerIP));
+    FMainPanels[2]->setText(QStringLiteral("操作员:%1").arg(Symbol.User.UserName));
+    FMainPanels[3]->setText(QStringLiteral("服务器IP：%1").arg(Symbol.ServerIP));
     TDataSetLoan ds(Pool);
     if (!ds)
         return;
@@ -267,7 +267,7 @@ void TfrmMdi::FormShow()
         Symbol.TheUnit.Phone = ds->FieldByName(QStringLiteral("PHONE")).AsString();
         Symbol.TheUnit.Address = ds->FieldByName(QStringLiteral("ADDRESS")).AsString();
     }
-    FMainPanels[0]->setText(QStringLiteral("文件版本：%1").arg(Symbol.Version));
+    FMainPanels[1]->setText(QStringLiteral("文件版本：%1").arg(Symbol.Version));
     for (TRightInfo& info : Symbol.Rights)
         info.Grants = 0;
     if (Symbol.User.UserName.compare(Texts::Administrator, Qt::CaseInsensitive) == 0) {

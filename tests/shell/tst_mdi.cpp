@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QDeadlineTimer>
 #include <QtTest>
 
 #include <functional>
@@ -34,13 +35,20 @@ namespace {
 
 const QString Admin = QStringLiteral("管理员");
 
-// Runs `act` on the next modal window that opens, after it has opened.
+// Runs `act` on the next modal window that opens, after it has opened. Gives up after 10 s,
+// so that a window that never opens leaves no timer behind.
 void OnNextDialog(std::function<void(QWidget*)> act)
 {
     auto* timer = new QTimer;
     timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    const QDeadlineTimer deadline(10000);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, deadline] {
         QWidget* w = QApplication::activeModalWidget();
+        if (!w && deadline.hasExpired()) {
+            timer->stop();
+            timer->deleteLater();
+            return;
+        }
         if (!w)
             return;
         timer->stop();
@@ -235,6 +243,65 @@ private slots:
         Click(Frm->dtbMain(), opFind);
         QVERIFY2(Rec->Messages.isEmpty(), qPrintable(Rec->Last()));
         QCOMPARE(Frm->PageText(0), QStringLiteral("共有 %1 条记录").arg(count));
+    }
+
+    // A database error on a click reaches the user in Chinese with the database's own text
+    // as the detail, and the window goes on working.
+    void lostAttachmentIsReported()
+    {
+        Session(QStringLiteral("1"), Admin);
+        QVERIFY(Frm->ChooseNode(QStringLiteral("送修登记")));
+        const qint64 mine = Pool->Execute(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE")).At(0, 0).AsInt64();
+        Other->Execute(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = %1").arg(mine));
+        Click(Frm->dtbMain(), opRefresh);
+        QCOMPARE(Rec->Messages.size(), 1);
+        QCOMPARE(Rec->Messages[0].Caption, QStringLiteral("错误"));
+        QVERIFY2(Rec->Last().contains(QStringLiteral("连接已断开")), qPrintable(Rec->Last()));
+        QVERIFY(!Rec->Messages[0].Detail.isEmpty());
+        QCOMPARE(Frm->PageText(0), QStringLiteral("共有 250 条记录"));
+        // The next action attaches again and works.
+        Click(Frm->dtbMain(), opNext);
+        QCOMPARE(Rec->Messages.size(), 1);
+        QCOMPARE(Frm->PageText(4), QStringLiteral("当前第 2 页"));
+        QVERIFY(Pool->Execute(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE")).At(0, 0).AsInt64() != mine);
+    }
+
+    void refusedFindKeepsTheList_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("emoji") << QStringLiteral("京A😀") << QStringLiteral("不能保存的字符");
+        QTest::newRow("64 KB") << QString(65536, QLatin1Char('x')) << QString();
+    }
+
+    void refusedFindKeepsTheList()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, says);
+        Session(QStringLiteral("1"), Admin);
+        QVERIFY(Frm->ChooseNode(QStringLiteral("送修登记")));
+        Click(Frm->dtbMain(), opNext);
+        OnNextDialog([value](QWidget* w) {
+            auto* find = qobject_cast<TfrmFind*>(w);
+            QVERIFY(find);
+            find->cbbField->setCurrentIndex(0);
+            find->cbbSymbol->setCurrentText(QStringLiteral("="));
+            find->edtValueStr->setMaxLength(value.size() + 1);
+            find->edtValueStr->setText(value);
+            Click(find->dtbFind, opFind);
+        });
+        Click(Frm->dtbMain(), opFind);
+        QCOMPARE(Rec->Messages.size(), 1);
+        QCOMPARE(Rec->Messages[0].Caption, QStringLiteral("错误"));
+        QVERIFY2(Rec->Last().contains(says), qPrintable(Rec->Last()));
+        // The list the find would have replaced is shown and works: refresh and paging.
+        QCOMPARE(Frm->PageText(0), QStringLiteral("共有 250 条记录"));
+        QCOMPARE(Frm->strgrdMain()->RowCount(), 101);
+        Click(Frm->dtbMain(), opRefresh);
+        Click(Frm->dtbMain(), opLast);
+        QCOMPARE(Frm->PageText(4), QStringLiteral("当前第 3 页"));
+        QCOMPARE(Frm->strgrdMain()->RowCount(), 51);
+        QCOMPARE(Rec->Messages.size(), 1);
     }
 
     void readRights_data()

@@ -177,6 +177,8 @@ void TConPool::FillSlot(int index)
 void TConPool::Open(const QString& location)
 {
     FConnection.Attach(location, UserName, Password);   // throws; nothing changed then
+    FLocation = location;
+    FLost = false;
     FTransaction.reset();
     FSlots.clear();
     FSlots.resize(InitialSlotCount);
@@ -196,6 +198,8 @@ void TConPool::Close()
         FQuery->Close();
     FTransaction.reset();   // rolls back what was left open
     FConnection.Detach();
+    FLocation.clear();
+    FLost = false;
 }
 
 TDataSet* TConPool::GetDataSet()
@@ -296,6 +300,7 @@ void TConPool::StartTransaction(TDbObject* object)
         throw TFbError(QStringLiteral("数据库尚未连接，不能开始事务"));
     if (FTransaction)
         throw TFbError(QStringLiteral("已有一个活动的事务（%1），不能再开始事务").arg(FTransactionID));
+    ReattachIfLost();
     FTransaction = std::make_unique<TFbTransaction>(FConnection);
     FTransactionID = d.TransactionID;
 }
@@ -329,6 +334,7 @@ void TConPool::RunInTransaction(const std::function<void()>& work, int attempts)
     if (FTransaction)
         throw TFbError(QStringLiteral("已有一个活动的事务，不能再开始事务"));
     for (int attempt = 1;; ++attempt) {
+        ReattachIfLost();
         FTransaction = std::make_unique<TFbTransaction>(FConnection);
         FTransactionID = 0;
         try {
@@ -337,6 +343,7 @@ void TConPool::RunInTransaction(const std::function<void()>& work, int attempts)
             FTransaction.reset();
             return;
         } catch (const TFbError& e) {
+            NoteError(e);
             FTransaction.reset();   // rolls back
             if (!e.IsUpdateConflict() || attempt >= attempts)
                 throw;
@@ -349,5 +356,28 @@ void TConPool::RunInTransaction(const std::function<void()>& work, int attempts)
 
 TFbResult TConPool::Execute(const QString& sql, const QVector<TFbValue>& params)
 {
-    return FConnection.Execute(sql, params, FTransaction.get());
+    ReattachIfLost();
+    try {
+        return FConnection.Execute(sql, params, FTransaction.get());
+    } catch (const TFbError& e) {
+        NoteError(e);
+        throw;
+    }
+}
+
+void TConPool::NoteError(const TFbError& e)
+{
+    if (e.IsConnectionLost())
+        FLost = true;
+}
+
+void TConPool::ReattachIfLost()
+{
+    // Only between units of work: a transaction on the lost attachment is gone with it and
+    // must fail whole, never go on half on a new attachment.
+    if (!FLost || FTransaction || FLocation.isEmpty())
+        return;
+    FConnection.Detach();
+    FConnection.Attach(FLocation, UserName, Password);   // throws while the server is away
+    FLost = false;
 }

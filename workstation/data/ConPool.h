@@ -205,8 +205,13 @@ public:
 private:
     void FillSlot(int index);
     TTransDesc DescFor(TDbObject* object, bool* found) const;
+    // A lost attachment is remembered and made anew before the next unit of work.
+    void NoteError(const TFbError& e);
+    void ReattachIfLost();
 
     TFbConnection FConnection;
+    QString FLocation;      // where Open attached, for attaching again
+    bool FLost = false;     // the attachment was found gone
     bool FShrinking = false;
     std::vector<TSlot> FSlots;
     std::unique_ptr<TSQLQuery> FQuery;

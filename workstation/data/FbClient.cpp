@@ -776,8 +776,9 @@ TFbTransaction::TFbTransaction(TFbConnection& connection)
         tpb->insertTag(&s, isc_tpb_rec_version);
         tpb->insertTag(&s, isc_tpb_write);
         tpb->insertTag(&s, isc_tpb_wait);
-        // Wait for a concurrent writer, but not forever: a stuck peer gives an error.
-        tpb->insertInt(&s, isc_tpb_lock_timeout, 10);
+        // Wait for a concurrent writer, but not for long: a record another workstation holds
+        // is reported within two seconds.
+        tpb->insertInt(&s, isc_tpb_lock_timeout, 2);
         FHandle = connection.Handle()->startTransaction(&s, tpb->getBufferLength(&s), tpb->getBuffer(&s));
         tpb->dispose();
     } catch (const FbException& e) {

@@ -1,4 +1,5 @@
 #include "About.h"
+#include "Application.h"
 
 #include "Line.h"
 #include "Product.h"
@@ -36,8 +37,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
     btnOK->setGeometry(236, 10, 58, 24);
     btnOK->setDefault(true);
 
-    connect(lblHome, &QLabel::linkActivated, this, &TfrmAbout::lblHomeClick);
-    connect(btnOK, &QPushButton::clicked, this, &TfrmAbout::btnOKClick);
+    connect(lblHome, &QLabel::linkActivated, this, Guarded(this, &TfrmAbout::lblHomeClick));
+    connect(btnOK, &QPushButton::clicked, this, Guarded(this, &TfrmAbout::btnOKClick));
 }
 
 void TfrmAbout::lblHomeClick()

@@ -1,5 +1,6 @@
 #include "GlobalHead.h"
 
+#include "DbErrors.h"
 #include "FbClient.h"
 #include "XmlFile.h"
 
@@ -111,7 +112,14 @@ TMsgAnswer AskYesNo(const QString& text, const QString& caption)
 
 void ShowError(const std::exception& e)
 {
-    ShowError(FbErrorText(e));
+    const TErrorText t = DescribeError(e);
+    qWarning().noquote() << t.Text << (t.Detail.isEmpty() ? QString() : QStringLiteral(" | ") + t.Detail);
+    TMessageRequest m;
+    m.Text = t.Text;
+    m.Caption = Texts::CaptionError;
+    m.Icon = TMsgIcon::Error;
+    m.Detail = t.Detail;
+    RunMessage(m);
 }
 
 void ShowError(const QString& text)

@@ -6,6 +6,7 @@
 #include "FbClient.h"
 #include "FlatButton.h"
 #include "Gbk.h"
+#include "Application.h"
 #include "GlobalHead.h"
 #include "IntegerEdit.h"
 #include "LabeledEdit.h"
@@ -98,22 +99,22 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     tmrTimeOut = new QTimer(this);
     tmrTimeOut->setSingleShot(true);
 
-    connect(btnOK, &QPushButton::clicked, this, &TfrmLogin::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmLogin::btnCancelClick);
-    connect(btnNet, &QPushButton::clicked, this, &TfrmLogin::btnNetClick);
-    connect(btnSave, &QPushButton::clicked, this, &TfrmLogin::btnSaveClick);
-    connect(btnReturn, &QPushButton::clicked, this, &TfrmLogin::btnReturnClick);
-    connect(cbbUser, QOverload<int>::of(&QComboBox::activated), this, &TfrmLogin::cbbUserClick);
-    connect(edtPW, &QLineEdit::returnPressed, this, &TfrmLogin::btnOKClick);
+    connect(btnOK, &QPushButton::clicked, this, Guarded(this, &TfrmLogin::btnOKClick));
+    connect(btnCancel, &QPushButton::clicked, this, Guarded(this, &TfrmLogin::btnCancelClick));
+    connect(btnNet, &QPushButton::clicked, this, Guarded(this, &TfrmLogin::btnNetClick));
+    connect(btnSave, &QPushButton::clicked, this, Guarded(this, &TfrmLogin::btnSaveClick));
+    connect(btnReturn, &QPushButton::clicked, this, Guarded(this, &TfrmLogin::btnReturnClick));
+    connect(cbbUser, QOverload<int>::of(&QComboBox::activated), this, Guarded(this, &TfrmLogin::cbbUserClick));
+    connect(edtPW, &QLineEdit::returnPressed, this, Guarded(this, &TfrmLogin::btnOKClick));
     FReader = new TMessageReader(this);
-    connect(cs, &QTcpSocket::readyRead, this, &TfrmLogin::csRead);
-    connect(FReader, &TMessageReader::Message, this, &TfrmLogin::OnReply);
+    connect(cs, &QTcpSocket::readyRead, this, Guarded(this, &TfrmLogin::csRead));
+    connect(FReader, &TMessageReader::Message, this, Guarded(this, &TfrmLogin::OnReply));
     connect(cs, &QTcpSocket::connected, this, [this] {
         if (FWaiting)
             SendCheckIn();
     });
-    connect(cs, &QTcpSocket::errorOccurred, this, &TfrmLogin::csError);
-    connect(tmrTimeOut, &QTimer::timeout, this, &TfrmLogin::tmrTimeOutTimer);
+    connect(cs, &QTcpSocket::errorOccurred, this, Guarded(this, &TfrmLogin::csError));
+    connect(tmrTimeOut, &QTimer::timeout, this, Guarded(this, &TfrmLogin::tmrTimeOutTimer));
 
     FormCreate();
 }
@@ -167,7 +168,7 @@ void TfrmLogin::csError()
 
 void TfrmLogin::showEvent(QShowEvent* e)
 {
-    FormShow();
+    RunGuarded([this] { FormShow(); });
     QDialog::showEvent(e);
 }
 

@@ -8,6 +8,7 @@
 #include "Filter.h"
 #include "Find.h"
 #include "Functions.h"
+#include "Application.h"
 #include "GlobalHead.h"
 #include "ListGrid.h"
 #include "Login.h"
@@ -144,16 +145,16 @@ TfrmMdi::TfrmMdi(const QString& programFolder, QWidget* parent) : QMainWindow(pa
     }
 
     pmMain = new QMenu(this);
-    popPayment = pmMain->addAction(QStringLiteral("维修结账"), this, &TfrmMdi::popPaymentClick);
+    popPayment = pmMain->addAction(QStringLiteral("维修结账"), this, Guarded(this, &TfrmMdi::popPaymentClick));
     CreateMenus();
 
     connect(FTree, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { tvMainChange(current); });
-    connect(FToolBar, &TDataToolBar::OnClick, this, &TfrmMdi::dtbMainClick);
-    connect(FGrid, &TStringGrid::CellClicked, this, &TfrmMdi::strgrdMainClick);
-    connect(FGrid, &TStringGrid::CellDoubleClicked, this, &TfrmMdi::strgrdMainDblClick);
+            Guarded([this](QTreeWidgetItem* current, QTreeWidgetItem*) { tvMainChange(current); }));
+    connect(FToolBar, &TDataToolBar::OnClick, this, Guarded(this, &TfrmMdi::dtbMainClick));
+    connect(FGrid, &TStringGrid::CellClicked, this, Guarded(this, &TfrmMdi::strgrdMainClick));
+    connect(FGrid, &TStringGrid::CellDoubleClicked, this, Guarded(this, &TfrmMdi::strgrdMainDblClick));
     connect(FGrid, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { strgrdMainRightClick(FGrid->viewport()->mapToGlobal(pos)); });
+            Guarded([this](const QPoint& pos) { strgrdMainRightClick(FGrid->viewport()->mapToGlobal(pos)); }));
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -172,13 +173,13 @@ TfrmMdi::~TfrmMdi()
 void TfrmMdi::CreateMenus()
 {
     QMenu* sys = menuBar()->addMenu(QStringLiteral("系统(&F)"));
-    mnuTheUnit = sys->addAction(QStringLiteral("本单位"), this, &TfrmMdi::mnuTheUnitClick);
-    mnuClearStock = sys->addAction(QStringLiteral("库存结转"), this, &TfrmMdi::mnuClearStockClick);
-    mnuPassWord = sys->addAction(QStringLiteral("修改密码(&P)"), this, &TfrmMdi::mnuPassWordClick);
-    mnuRight = sys->addAction(QStringLiteral("权限管理(&R)"), this, &TfrmMdi::mnuRightClick);
+    mnuTheUnit = sys->addAction(QStringLiteral("本单位"), this, Guarded(this, &TfrmMdi::mnuTheUnitClick));
+    mnuClearStock = sys->addAction(QStringLiteral("库存结转"), this, Guarded(this, &TfrmMdi::mnuClearStockClick));
+    mnuPassWord = sys->addAction(QStringLiteral("修改密码(&P)"), this, Guarded(this, &TfrmMdi::mnuPassWordClick));
+    mnuRight = sys->addAction(QStringLiteral("权限管理(&R)"), this, Guarded(this, &TfrmMdi::mnuRightClick));
     mnuRight->setEnabled(false);
     sys->addSeparator();
-    mnuExitSys = sys->addAction(QStringLiteral("退  出(&E)"), this, &TfrmMdi::mnuExitSysClick);
+    mnuExitSys = sys->addAction(QStringLiteral("退  出(&E)"), this, Guarded(this, &TfrmMdi::mnuExitSysClick));
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("视图"));
     mnuToolBar = view->addAction(QStringLiteral("工具栏"));
@@ -193,10 +194,10 @@ void TfrmMdi::CreateMenus()
     connect(mnuStatusBar, &QAction::toggled, this, [this](bool on) { FMainBar->setVisible(on); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
-    mnuHelp = help->addAction(QStringLiteral("帮助主题(&C)"), this, &TfrmMdi::mnuHelpClick);
-    mnuAbout = help->addAction(QStringLiteral("关于软件(&A)"), this, &TfrmMdi::mnuAboutClick);
+    mnuHelp = help->addAction(QStringLiteral("帮助主题(&C)"), this, Guarded(this, &TfrmMdi::mnuHelpClick));
+    mnuAbout = help->addAction(QStringLiteral("关于软件(&A)"), this, Guarded(this, &TfrmMdi::mnuAboutClick));
     help->addSeparator();
-    mnuBrowse = help->addAction(QStringLiteral("浏览网站(&B)"), this, &TfrmMdi::mnuBrowseClick);
+    mnuBrowse = help->addAction(QStringLiteral("浏览网站(&B)"), this, Guarded(this, &TfrmMdi::mnuBrowseClick));
 }
 
 bool TfrmMdi::FormCreate(const QString& programFolder)
@@ -245,7 +246,7 @@ bool TfrmMdi::Login()
     const bool ok = login->Succeeded();
     login.reset();   // also ends the connection to the server
     if (ok)
-        FormShow();
+        RunGuarded([this] { FormShow(); });   // a failed read keeps the session going
     return ok;
 }
 
@@ -438,9 +439,22 @@ void TfrmMdi::dtbMainClick()
         const QString filter = Symbol.ModuleName == QStringLiteral("维修历史")
                                    ? SettledOnly + QStringLiteral(" AND (") + answer + QLatin1Char(')')
                                    : answer;
+        const QString oldFilter = FCurrent->Filter;
+        const QVector<TFbValue> oldParams = FCurrent->FilterParams();
         FCurrent->Close();
         FCurrent->SetFilter(filter);
-        FCurrent->Open();
+        try {
+            FCurrent->Open();
+        } catch (...) {
+            // The database refused the condition: the list it replaced comes back, so that
+            // the grid, 刷新 and the paging buttons go on working on what is shown.
+            FCurrent->Close();
+            FCurrent->SetFilter(oldFilter, oldParams);
+            RunGuarded([this] { FCurrent->Open(); });
+            FillGrid(*FCurrent, FGrid);
+            ShowPageState();
+            throw;
+        }
         FillGrid(*FCurrent, FGrid);
         ShowPageState();
         break;
@@ -627,8 +641,9 @@ void TfrmMdi::mnuBrowseClick()
 
 void TfrmMdi::closeEvent(QCloseEvent* e)
 {
-    if (ShowMsg(Texts::ExitQuestion, Texts::CaptionQuestion) == TMsgAnswer::Yes)
-        e->accept();
-    else
-        e->ignore();
+    e->ignore();
+    RunGuarded([&] {
+        if (ShowMsg(Texts::ExitQuestion, Texts::CaptionQuestion) == TMsgAnswer::Yes)
+            e->accept();
+    });
 }

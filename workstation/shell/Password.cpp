@@ -3,6 +3,7 @@
 #include "ConPool.h"
 #include "DataTool.h"
 #include "FbClient.h"
+#include "Application.h"
 #include "GlobalHead.h"
 #include "LabeledEdit.h"
 #include "StarMask.h"
@@ -49,7 +50,7 @@ TfrmPassword::TfrmPassword(QWidget* parent) : QDialog(parent)
     setTabOrder(edtOle, edtNew);
     setTabOrder(edtNew, edtConfirm);
 
-    connect(dtbPassWord, &TDataToolBar::OnClick, this, &TfrmPassword::dtbPassWordClick);
+    connect(dtbPassWord, &TDataToolBar::OnClick, this, Guarded(this, &TfrmPassword::dtbPassWordClick));
 }
 
 void TfrmPassword::dtbPassWordClick()

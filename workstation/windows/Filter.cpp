@@ -1,4 +1,5 @@
 #include "Filter.h"
+#include "Application.h"
 
 #include "Product.h"
 
@@ -34,8 +35,8 @@ TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent)
     btnCancel = new QPushButton(QStringLiteral("取消"), bottom);
     btnCancel->setGeometry(128, 14, 80, 26);
 
-    connect(btnOK, &QPushButton::clicked, this, &TfrmFilter::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmFilter::btnCancelClick);
+    connect(btnOK, &QPushButton::clicked, this, Guarded(this, &TfrmFilter::btnOKClick));
+    connect(btnCancel, &QPushButton::clicked, this, Guarded(this, &TfrmFilter::btnCancelClick));
 }
 
 void TfrmFilter::Prepare(QString* answer)

@@ -1,4 +1,5 @@
 #include "Find.h"
+#include "Application.h"
 
 #include "DataHead.h"
 #include "DataTool.h"
@@ -69,8 +70,8 @@ TfrmFind::TfrmFind(QWidget* parent) : QDialog(parent)
     }
     strgrdFind->SetRowSelect(true);
 
-    connect(dtbFind, &TDataToolBar::OnClick, this, &TfrmFind::dtbFindClick);
-    connect(rbMore, &QRadioButton::clicked, this, &TfrmFind::rbMoreClick);
+    connect(dtbFind, &TDataToolBar::OnClick, this, Guarded(this, &TfrmFind::dtbFindClick));
+    connect(rbMore, &QRadioButton::clicked, this, Guarded(this, &TfrmFind::rbMoreClick));
 }
 
 void TfrmFind::Prepare(QString* answer)

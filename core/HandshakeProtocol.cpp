@@ -28,7 +28,7 @@ void TMessageReader::Feed(const QByteArray& bytes)
     if (bytes.isEmpty())
         return;
     FBuffer += bytes;
-    if (FBuffer.size() >= MaxBytes) {
+    if (FBuffer.size() >= Handshake::MaxMessageBytes) {
         Deliver();
         return;
     }

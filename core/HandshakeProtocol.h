@@ -11,6 +11,8 @@ namespace Handshake {
 inline const QByteArray CheckIn = QByteArrayLiteral("CHECKIN#");
 inline const QByteArray CheckOut = QByteArrayLiteral("CHECKOUT#");
 inline const QByteArray DbPath = QByteArrayLiteral("DBPATH#");
+// The longest message either side takes; more is garbage.
+constexpr int MaxMessageBytes = 64 * 1024;
 // The text up to and including the first "#", in capitals; empty without "#".
 QByteArray Keyword(const QByteArray& message);
 // What follows the keyword; the whole message when it has none.
@@ -18,17 +20,15 @@ QByteArray Payload(const QByteArray& message);
 } // namespace Handshake
 
 // Collects the pieces of one message. Before a "#" has arrived it waits for more; after it,
-// the message is complete once no byte has come for QuietMs, or at MaxBytes.
+// the message is complete once no byte has come for QuietMs, or at the message cap.
 class TMessageReader : public QObject {
     Q_OBJECT
 public:
     static constexpr int DefaultQuietMs = 150;
-    static constexpr int MaxBytes = 64 * 1024;
 
     explicit TMessageReader(QObject* parent = nullptr, int quietMs = DefaultQuietMs);
     void Feed(const QByteArray& bytes);
     void Clear();
-    bool Pending() const { return !FBuffer.isEmpty(); }
 
 signals:
     void Message(const QByteArray& message);

@@ -1,7 +1,5 @@
 #include "Handshake.h"
 
-#include "HandshakeProtocol.h"
-
 #include "Gbk.h"
 #include "MoravekHead.h"
 
@@ -23,11 +21,6 @@ THandshake::THandshake(QObject* parent) : QObject(parent), Fingerprint(DriveFing
 THandshake::~THandshake()
 {
     Stop();
-}
-
-QByteArray THandshake::Keyword(const QByteArray& message)
-{
-    return Handshake::Keyword(message);
 }
 
 QString THandshake::PanelText(int count)
@@ -136,8 +129,8 @@ void THandshake::OnReadyRead(QTcpSocket* socket)
     if (message.isEmpty())
         return;
 
-    const QByteArray keyword = Keyword(message);
-    if (keyword != "CHECKIN#" && keyword != "CHECKOUT#") {
+    const QByteArray keyword = Handshake::Keyword(message);
+    if (keyword != Handshake::CheckIn && keyword != Handshake::CheckOut) {
         it->GarbageBytes += message.size();
         if (it->GarbageBytes > MaxMessageBytes)
             Drop(socket);
@@ -155,12 +148,12 @@ void THandshake::OnReadyRead(QTcpSocket* socket)
 
 QByteArray THandshake::HandleMessage(const QByteArray& message, const QString& peer)
 {
-    const QByteArray keyword = Keyword(message);
+    const QByteArray keyword = Handshake::Keyword(message);
     if (keyword.isEmpty())
         return QByteArray();
     const QByteArray payload = message.mid(keyword.size());
 
-    if (keyword == "CHECKIN#") {
+    if (keyword == Handshake::CheckIn) {
         if (!FCheckedIn.contains(peer)) {
             FCheckedIn << peer;
             emit PanelChanged(PanelText(int(FCheckedIn.size())));
@@ -173,9 +166,9 @@ QByteArray THandshake::HandleMessage(const QByteArray& message, const QString& p
             location = path;
         else
             location = (LocalIP ? LocalIP() : QString()) + QLatin1Char(':') + path;
-        return QByteArray("DBPATH#") + Gbk::Encode(location);
+        return Handshake::DbPath + Gbk::Encode(location);
     }
-    if (keyword == "CHECKOUT#") {
+    if (keyword == Handshake::CheckOut) {
         FCheckedIn.removeAll(peer);
         emit PanelChanged(PanelText(int(FCheckedIn.size())));
     }

@@ -2,6 +2,8 @@
 // The handshake service: workstations check in and are told where the database lives.
 // Runs on the UI thread with non-blocking sockets. Every read of a connection is taken as
 // one whole message: keyword up to and including the first "#", payload after it.
+#include "HandshakeProtocol.h"
+
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -17,7 +19,7 @@ class THandshake : public QObject {
 public:
     // A legitimate message (a fingerprint, a check-out) is far below this; a read that
     // holds more is garbage and its connection is closed.
-    static constexpr int MaxMessageBytes = 64 * 1024;
+    static constexpr int MaxMessageBytes = Handshake::MaxMessageBytes;
     // Open connections beyond this close the one that has been idle longest.
     static constexpr int MaxConnections = 256;
 
@@ -43,8 +45,6 @@ public:
     QByteArray HandleMessage(const QByteArray& message, const QString& peer);
 
     static QString PanelText(int count);   // "当前用户连接数 %d"
-    // Up to and including the first "#", in capitals; empty when there is none.
-    static QByteArray Keyword(const QByteArray& message);
 
 signals:
     // The connected-workstations panel is to show text.

@@ -216,9 +216,9 @@ TDataSet* TConPool::GetDataSet()
         FillSlot(FCount - 1);
     }
     for (TSlot& s : FSlots) {
-        if (!s.InUse && s.DataSet) {
+        if (!s.InUse) {
             s.InUse = true;
-            s.DataSet->Close();
+            s.DataSet->Close();   // every slot holds one once the pool is open
             return s.DataSet.get();
         }
     }

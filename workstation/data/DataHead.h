@@ -78,7 +78,7 @@ public:
     virtual QVector<QStringList> PageRows() const;
 
     void SetDataSet(TDataSet* dataSet) { DataSet = dataSet; }
-    // Replaces the filter unless only its letter case differs. Values a user typed go in
+    // Replaces the filter unless text and values are exactly the same. Values a user typed go in
     // params, bound to "?" marks of the condition, never written into its text.
     void SetFilter(const QString& filter, const QVector<TFbValue>& params = {});
     void SetBaseSQL(const QString& sql);

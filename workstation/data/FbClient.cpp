@@ -114,7 +114,7 @@ bool TFbError::IsUpdateConflict() const
 bool TFbError::IsConnectionLost() const
 {
     return HasCode(FbCodes::NetRead) || HasCode(FbCodes::NetWrite) || HasCode(FbCodes::NetworkError)
-        || HasCode(FbCodes::ConnectionShutdown) || HasCode(FbCodes::ConnectionLost);
+        || HasCode(FbCodes::ConnectionShutdown) || HasCode(FbCodes::ConnectionLost) || HasCode(FbCodes::ConnLost);
 }
 
 QString FbErrorText(const std::exception& e)

@@ -35,6 +35,14 @@ constexpr intptr_t NetWrite = 335544727;         // isc_net_write_err
 constexpr intptr_t NetworkError = 335544721;     // isc_network_error
 constexpr intptr_t ConnectionShutdown = 335544856; // isc_att_shutdown
 constexpr intptr_t ConnectionLost = 335544741;   // isc_lost_db_connection
+constexpr intptr_t ConnLost = 335544648;         // isc_conn_lost
+constexpr intptr_t LockTimeout = 335544510;      // isc_lock_timeout
+constexpr intptr_t Shutdown = 335544528;         // isc_shutdown
+constexpr intptr_t ShutdownInProgress = 335544506; // isc_shutinprog
+constexpr intptr_t ForeignKey = 335544466;       // isc_foreign_key
+constexpr intptr_t StringTruncation = 335544914; // isc_string_truncation
+constexpr intptr_t Transliteration = 335544565;  // isc_transliteration_failed
+constexpr intptr_t MalformedString = 335544849;  // isc_malformed_string
 }
 
 class TFbError : public std::runtime_error {

@@ -1,6 +1,6 @@
 #include "About.h"
-#include "Application.h"
 
+#include "Application.h"
 #include "Line.h"
 #include "Product.h"
 

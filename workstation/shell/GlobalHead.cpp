@@ -90,12 +90,13 @@ TMsgAnswer ShowMsg(const QString& text, const QString& caption)
     return ShowMsg(text, caption, IconForCaption(caption));
 }
 
-TMsgAnswer ShowMsg(const QString& text, const QString& caption, TMsgIcon icon)
+TMsgAnswer ShowMsg(const QString& text, const QString& caption, TMsgIcon icon, const QString& detail)
 {
     TMessageRequest r;
     r.Text = text;
     r.Caption = caption;
     r.Icon = icon;
+    r.Detail = detail;
     r.Question = caption == Texts::CaptionQuestion;
     return RunMessage(r);
 }
@@ -114,12 +115,7 @@ void ShowError(const std::exception& e)
 {
     const TErrorText t = DescribeError(e);
     qWarning().noquote() << t.Text << (t.Detail.isEmpty() ? QString() : QStringLiteral(" | ") + t.Detail);
-    TMessageRequest m;
-    m.Text = t.Text;
-    m.Caption = Texts::CaptionError;
-    m.Icon = TMsgIcon::Error;
-    m.Detail = t.Detail;
-    RunMessage(m);
+    ShowMsg(t.Text, Texts::CaptionError, TMsgIcon::Error, t.Detail);
 }
 
 void ShowError(const QString& text)

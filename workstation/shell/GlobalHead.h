@@ -89,7 +89,8 @@ QString SettingsPath();   // AppPath + "configure.xml"
 // The caption chooses the icon ("错误", "警告", "提示", "询问"); "询问" asks Yes/No with No
 // the default. Returns the user's answer.
 TMsgAnswer ShowMsg(const QString& text, const QString& caption);
-TMsgAnswer ShowMsg(const QString& text, const QString& caption, TMsgIcon icon);
+// detail: shown under the message on request (the database's own text, say).
+TMsgAnswer ShowMsg(const QString& text, const QString& caption, TMsgIcon icon, const QString& detail = QString());
 TMsgIcon IconForCaption(const QString& caption);
 // A Yes/No question under any caption, No the default.
 TMsgAnswer AskYesNo(const QString& text, const QString& caption);

@@ -1,13 +1,12 @@
 #include "Login.h"
 
-#include "HandshakeProtocol.h"
-
+#include "Application.h"
 #include "ConPool.h"
 #include "FbClient.h"
 #include "FlatButton.h"
 #include "Gbk.h"
-#include "Application.h"
 #include "GlobalHead.h"
+#include "HandshakeProtocol.h"
 #include "IntegerEdit.h"
 #include "LabeledEdit.h"
 #include "StarMask.h"
@@ -255,7 +254,7 @@ void TfrmLogin::SendCheckIn()
         ShowMsg(error, Texts::CaptionError);
         return;
     }
-    cs->write(QByteArray("CHECKIN#") + fingerprint.toLatin1());
+    cs->write(Handshake::CheckIn + fingerprint.toLatin1());
     ++FCheckIns;
 }
 
@@ -281,13 +280,7 @@ void TfrmLogin::OnReply(const QByteArray& message)
     try {
         Pool->Open(location);
     } catch (const std::exception& e) {
-        TMessageRequest m;
-        m.Text = Texts::DbConnectFailed;
-        m.Caption = Texts::CaptionError;
-        m.Icon = TMsgIcon::None;
-        m.Owner = this;
-        m.Detail = QString::fromUtf8(e.what());
-        RunMessage(m);
+        ShowMsg(Texts::DbConnectFailed, Texts::CaptionError, TMsgIcon::None, FbErrorText(e));
         return;
     }
     CheckUser();

@@ -1,6 +1,7 @@
 #include "Mdi.h"
 
 #include "About.h"
+#include "Application.h"
 #include "ConPool.h"
 #include "DataHead.h"
 #include "DataTool.h"
@@ -8,7 +9,6 @@
 #include "Filter.h"
 #include "Find.h"
 #include "Functions.h"
-#include "Application.h"
 #include "GlobalHead.h"
 #include "ListGrid.h"
 #include "Login.h"

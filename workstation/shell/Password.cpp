@@ -1,9 +1,9 @@
 #include "Password.h"
 
+#include "Application.h"
 #include "ConPool.h"
 #include "DataTool.h"
 #include "FbClient.h"
-#include "Application.h"
 #include "GlobalHead.h"
 #include "LabeledEdit.h"
 #include "StarMask.h"

@@ -1,6 +1,6 @@
 #include "Filter.h"
-#include "Application.h"
 
+#include "Application.h"
 #include "Product.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "Find.h"
-#include "Application.h"
 
+#include "Application.h"
 #include "DataHead.h"
 #include "DataTool.h"
 #include "Functions.h"

@@ -4,6 +4,18 @@
 #include <QLabel>
 #include <QPointer>
 
+void NameAfterLabel(QLabel* label, QWidget* field)
+{
+    if (!label || !field)
+        return;
+    label->setBuddy(field);
+    QString name = label->text();
+    name.remove(QLatin1Char('&'));
+    while (name.endsWith(QChar(0xFF1A)) || name.endsWith(QLatin1Char(':')))   // "旧口令：" is read "旧口令"
+        name.chop(1);
+    field->setAccessibleName(name);
+}
+
 TLabeledEdit::TLabeledEdit(QWidget* parent) : QLineEdit(parent)
 {
     FLabel = new QLabel(parent);

@@ -6,6 +6,10 @@
 #include <QLineEdit>
 #include <QPointer>
 
+// For a field whose caption is a plain label beside it (a combo box): the label names the
+// field for screen readers and UI automation, and its mnemonic focuses it.
+void NameAfterLabel(QLabel* label, QWidget* field);
+
 class TLabeledEdit : public QLineEdit {
     Q_OBJECT
 public:

@@ -222,37 +222,39 @@ private slots:
     void filters_data()
     {
         QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("condition");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QVector<TFbValue>>("params");
         QTest::addColumn<QString>("listText");
         QTest::addColumn<int>("total");
         QTest::newRow("base with WHERE gets AND, bracketed")
-            << "SELECT * FROM V_REPAIR WHERE IS_PAY = 0" << "CAR_NO = 'EMPTYDATE' OR CAR_NO = '京A1'"
+            << "SELECT * FROM V_REPAIR" << "IS_PAY = 0" << "CAR_NO = 'EMPTYDATE' OR CAR_NO = '京A1'"
             << QVector<TFbValue>{}
             << "SELECT * FROM V_REPAIR WHERE IS_PAY = 0 AND (CAR_NO = 'EMPTYDATE' OR CAR_NO = '京A1')" << 1;
         QTest::newRow("bound value with a quote")
-            << "SELECT * FROM V_REPAIR" << "CAR_NO = ?" << QVector<TFbValue>{TFbValue::FromText(QStringLiteral("O'Neil"))}
+            << "SELECT * FROM V_REPAIR" << "" << "CAR_NO = ?" << QVector<TFbValue>{TFbValue::FromText(QStringLiteral("O'Neil"))}
             << "SELECT * FROM V_REPAIR WHERE CAR_NO = ?" << 1;
         QTest::newRow("quoted literal")
-            << "SELECT * FROM V_REPAIR" << QStringLiteral("CAR_NO = ") + QuotedStr(QStringLiteral("O'Neil"))
+            << "SELECT * FROM V_REPAIR" << "" << QStringLiteral("CAR_NO = ") + QuotedStr(QStringLiteral("O'Neil"))
             << QVector<TFbValue>{} << "SELECT * FROM V_REPAIR WHERE CAR_NO = 'O''Neil'" << 1;
         QTest::newRow("quoted literal cannot widen the condition")
-            << "SELECT * FROM V_REPAIR" << QStringLiteral("CAR_NO = ") + QuotedStr(QStringLiteral("x' OR '1' = '1"))
+            << "SELECT * FROM V_REPAIR" << "" << QStringLiteral("CAR_NO = ") + QuotedStr(QStringLiteral("x' OR '1' = '1"))
             << QVector<TFbValue>{} << "SELECT * FROM V_REPAIR WHERE CAR_NO = 'x'' OR ''1'' = ''1'" << 0;
         QTest::newRow("LIKE")
-            << "SELECT * FROM V_REPAIR" << "CAR_NO LIKE '京A1%'" << QVector<TFbValue>{}
+            << "SELECT * FROM V_REPAIR" << "" << "CAR_NO LIKE '京A1%'" << QVector<TFbValue>{}
             << "SELECT * FROM V_REPAIR WHERE CAR_NO LIKE '京A1%' ROWS (1 - 1) * 100 + 1 TO 1 * 100" << 111;
     }
 
     void filters()
     {
         QFETCH(QString, base);
+        QFETCH(QString, condition);
         QFETCH(QString, filter);
         QFETCH(QVector<TFbValue>, params);
         QFETCH(QString, listText);
         QFETCH(int, total);
         auto d = Orders();
-        d->SetBaseSQL(base);
+        d->SetBaseSQL(base, condition);
         d->SetFilter(filter, params);
         d->Open();
         QCOMPARE(FSet->CommandText(), listText);

@@ -222,6 +222,10 @@ private slots:
         QTest::newRow("no injection") << "送修登记" << "x' OR '1'='1" << 0;
         QTest::newRow("history keeps settled only") << "维修历史" << "京A%" << 40;
         QTest::newRow("history, unsettled owner") << "维修历史" << "京A00100" << 0;
+        // Words the list text is made of, inside a value: the value never reaches the text.
+        QTest::newRow("words of the statement") << "送修登记" << "x ROWS 1 WHERE FROM" << 0;
+        // Bound, a value of any length is only a value that matches nothing.
+        QTest::newRow("64 KB") << "送修登记" << QString(65536, QLatin1Char('x')) << 0;
     }
 
     void findQuotesAndKeepsTheHistoryRestriction()
@@ -237,12 +241,51 @@ private slots:
             const bool owner = value.contains(QLatin1Char('\''));
             find->cbbField->setCurrentIndex(owner ? 1 : 0);
             find->cbbSymbol->setCurrentText(value.contains(QLatin1Char('%')) ? QStringLiteral("LIKE") : QStringLiteral("="));
+            find->edtValueStr->setMaxLength(value.size() + 1);
             find->edtValueStr->setText(value);
             Click(find->dtbFind, opFind);
         });
         Click(Frm->dtbMain(), opFind);
         QVERIFY2(Rec->Messages.isEmpty(), qPrintable(Rec->Last()));
         QCOMPARE(Frm->PageText(0), QStringLiteral("共有 %1 条记录").arg(count));
+        // The value travels bound, beside the condition, never inside it.
+        QVERIFY(!Frm->CurrentData()->Filter.contains(value));
+        QCOMPARE(Frm->CurrentData()->FilterParams().size(), 1);
+        QCOMPARE(Frm->CurrentData()->FilterParams()[0].AsString(), value);
+    }
+
+    // Until a function's window exists, asking for it says so and changes nothing else.
+    void windowsStillToComeSaySo_data()
+    {
+        QTest::addColumn<QString>("node");     // the list chosen before, or the node itself
+        QTest::addColumn<QString>("action");   // "choose" the node, or "new" on its list
+        QTest::addColumn<QString>("function");
+        QTest::newRow("数据字典") << "送修登记" << "choose" << "数据字典";
+        QTest::newRow("配件入库") << "送修登记" << "choose" << "配件入库";
+        QTest::newRow("配件销售") << "送修登记" << "choose" << "配件销售";
+        QTest::newRow("新增 on 送修登记") << "送修登记" << "new" << "送修登记";
+        QTest::newRow("新增 on 供应商") << "供应商" << "new" << "供应商";
+    }
+
+    void windowsStillToComeSaySo()
+    {
+        QFETCH(QString, node);
+        QFETCH(QString, action);
+        QFETCH(QString, function);
+        Session(QStringLiteral("1"), Admin);
+        QVERIFY(Frm->ChooseNode(node));
+        TData* before = Frm->CurrentData();
+        const QString tip = Frm->lblTip()->text();
+        if (action == QStringLiteral("choose"))
+            QVERIFY(Frm->ChooseNode(function));
+        else
+            Click(Frm->dtbMain(), opNew);
+        QCOMPARE(Rec->Messages.size(), 1);
+        QCOMPARE(Rec->Messages[0].Text, FunctionTexts::NotYet.arg(function));
+        QCOMPARE(Rec->Messages[0].Caption, QStringLiteral("提示"));
+        QCOMPARE(Frm->CurrentData(), before);
+        QCOMPARE(Frm->lblTip()->text(), tip);
+        QCOMPARE(Symbol.ModuleName, node);
     }
 
     // A database error on a click reaches the user in Chinese with the database's own text
@@ -271,7 +314,6 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("says");
         QTest::newRow("emoji") << QStringLiteral("京A😀") << QStringLiteral("不能保存的字符");
-        QTest::newRow("64 KB") << QString(65536, QLatin1Char('x')) << QString();
     }
 
     void refusedFindKeepsTheList()

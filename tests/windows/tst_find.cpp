@@ -1,4 +1,5 @@
 // The find window's answers and the address-book chooser, driven through their controls.
+#include "DataHead.h"
 #include "DataTool.h"
 #include "Filter.h"
 #include "Find.h"
@@ -14,14 +15,14 @@
 
 namespace {
 
-struct TCondition {
+struct TTyped {
     int Field;          // 0 车牌号码, 1 车主姓名
     QString Symbol;
     QString Value;
     bool Or = false;
 };
 
-void Edit(TfrmFind& f, const TCondition& c)
+void Edit(TfrmFind& f, const TTyped& c)
 {
     f.cbbField->setCurrentIndex(c.Field);
     f.cbbSymbol->setCurrentText(c.Symbol);
@@ -38,7 +39,7 @@ void Press(TDataToolBar* bar, TOption o)
 
 } // namespace
 
-Q_DECLARE_METATYPE(QList<TCondition>)
+Q_DECLARE_METATYPE(QList<TTyped>)
 
 class TestFind : public QObject {
     Q_OBJECT
@@ -47,32 +48,38 @@ private slots:
     void answers_data()
     {
         QTest::addColumn<bool>("several");
-        QTest::addColumn<QList<TCondition>>("conditions");
+        QTest::addColumn<QList<TTyped>>("conditions");
         QTest::addColumn<QString>("answer");
-        QTest::newRow("single LIKE") << false << QList<TCondition>{{0, "LIKE", "X%"}} << "CAR_NO LIKE 'X%'";
-        QTest::newRow("single, empty value") << false << QList<TCondition>{{0, "=", ""}} << "CAR_NO = ''";
-        QTest::newRow("quote doubled") << false << QList<TCondition>{{1, "=", "O'Brien"}} << "CAR_OWNER = 'O''Brien'";
-        QTest::newRow("two, or") << true << QList<TCondition>{{0, "=", "X1"}, {1, "=", "Y2", true}}
-                                 << "CAR_NO = 'X1' OR CAR_OWNER = 'Y2'";
-        QTest::newRow("first without connective") << true << QList<TCondition>{{1, "<>", "甲", true}, {0, ">=", "B"}}
-                                                  << "CAR_OWNER <> '甲' AND CAR_NO >= 'B'";
-        QTest::newRow("several, none added") << true << QList<TCondition>{} << "";
+        QTest::addColumn<QString>("bound");   // what the list source gets: marks, values apart
+        QTest::newRow("single LIKE") << false << QList<TTyped>{{0, "LIKE", "X%"}} << "CAR_NO LIKE 'X%'" << "CAR_NO LIKE ?";
+        QTest::newRow("single, empty value") << false << QList<TTyped>{{0, "=", ""}} << "CAR_NO = ''" << "CAR_NO = ?";
+        QTest::newRow("quote doubled") << false << QList<TTyped>{{1, "=", "O'Brien"}} << "CAR_OWNER = 'O''Brien'"
+                                       << "CAR_OWNER = ?";
+        QTest::newRow("quote, OR and marks in a value") << false << QList<TTyped>{{1, "=", "x' OR '1'='1 ?"}}
+                                                        << "CAR_OWNER = 'x'' OR ''1''=''1 ?'" << "CAR_OWNER = ?";
+        QTest::newRow("two, or") << true << QList<TTyped>{{0, "=", "X1"}, {1, "=", "Y2", true}}
+                                 << "CAR_NO = 'X1' OR CAR_OWNER = 'Y2'" << "CAR_NO = ? OR CAR_OWNER = ?";
+        QTest::newRow("first without connective") << true << QList<TTyped>{{1, "<>", "甲", true}, {0, ">=", "B"}}
+                                                  << "CAR_OWNER <> '甲' AND CAR_NO >= 'B'" << "CAR_OWNER <> ? AND CAR_NO >= ?";
+        QTest::newRow("several, none added") << true << QList<TTyped>{} << "" << "";
     }
 
     void answers()
     {
         QFETCH(bool, several);
-        QFETCH(QList<TCondition>, conditions);
+        QFETCH(QList<TTyped>, conditions);
         QFETCH(QString, answer);
+        QFETCH(QString, bound);
         TfrmFind f;
         QString out = QStringLiteral("untouched");
-        f.Prepare(&out);
+        TCondition condition;
+        f.Prepare(&out, &condition);
         f.show();
         QCOMPARE(f.cbbField->currentText(), QStringLiteral("车牌号码"));
         QCOMPARE(f.dtbFind->Enableds(), OptionBit(opFind) | OptionBit(opClose));
         if (several) {
             QTest::mouseClick(f.rbMore, Qt::LeftButton);
-            for (const TCondition& c : conditions) {
+            for (const TTyped& c : conditions) {
                 Edit(f, c);
                 Press(f.dtbFind, opSave);
                 // 保存 disables itself; choosing the mode again brings it back.
@@ -88,6 +95,10 @@ private slots:
         }
         Press(f.dtbFind, opFind);
         QCOMPARE(out, answer);
+        QCOMPARE(condition.Text, bound);
+        QCOMPARE(condition.Params.size(), int(bound.count(QLatin1Char('?'))));
+        for (int i = 0; i < condition.Params.size(); ++i)
+            QCOMPARE(condition.Params[i].AsString(), several ? conditions[i].Value : conditions[0].Value);
         QVERIFY(!f.isVisible());
     }
 

@@ -37,6 +37,15 @@ QString QuotedStr(const QString& text)
     return QLatin1Char('\'') + t + QLatin1Char('\'');
 }
 
+QString UnquotedStr(const QString& literal)
+{
+    if (literal.size() < 2 || !literal.startsWith(QLatin1Char('\'')) || !literal.endsWith(QLatin1Char('\'')))
+        return literal;
+    QString t = literal.mid(1, literal.size() - 2);
+    t.replace(QStringLiteral("''"), QStringLiteral("'"));
+    return t;
+}
+
 namespace {
 
 const QString KeyField = QStringLiteral("ID");
@@ -56,7 +65,7 @@ bool SameParams(const QVector<TFbValue>& a, const QVector<TFbValue>& b)
 TData::TData() = default;
 TData::~TData() = default;
 
-void TData::Execute(TStoredProc*, int, TSPResultInfo&)
+void TData::Execute(TStoredProc*, TExecMode, TSPResultInfo&)
 {
     throw std::logic_error("TData::Execute: a list source without a save procedure was asked to save");
 }
@@ -73,34 +82,43 @@ void TData::SetFilter(const QString& filter, const QVector<TFbValue>& params)
     FFilterParams = params;
 }
 
-void TData::SetBaseSQL(const QString& sql)
+void TData::SetBaseSQL(const QString& sql, const QString& condition)
 {
-    if (BaseSQL != sql)
-        BaseSQL = sql;
+    BaseSQL = sql;
+    BaseCondition = condition;
 }
+
+namespace {
+
+// The WHERE clause of the source's own condition and the filter; the filter is bracketed
+// behind the base condition, so that an OR in it can never widen it (the employee list would
+// show the administrator).
+QString WhereClause(const QString& base, const QString& filter)
+{
+    if (base.isEmpty() && filter.isEmpty())
+        return QString();
+    if (filter.isEmpty())
+        return QStringLiteral(" WHERE ") + base;
+    if (base.isEmpty())
+        return QStringLiteral(" WHERE ") + filter;
+    return QStringLiteral(" WHERE ") + base + QStringLiteral(" AND (") + filter + QLatin1Char(')');
+}
+
+} // namespace
 
 QString TData::ListSQL() const
 {
-    QString sql = BaseSQL;
-    if (!Filter.isEmpty()) {
-        // Behind a WHERE of the base SELECT the filter is bracketed, so that an OR in it can
-        // never widen the base condition (the employee list would show the administrator).
-        if (sql.contains(QLatin1String("WHERE")))
-            sql += QStringLiteral(" AND (") + Filter + QLatin1Char(')');
-        else
-            sql += QStringLiteral(" WHERE ") + Filter;
-    }
-    return sql;
+    return BaseSQL + WhereClause(BaseCondition, Filter);
 }
 
 QString TData::CountSQL() const
 {
     // Counted by the server over the same FROM and WHERE: only one number crosses the network.
-    const QString list = ListSQL();
-    const int from = list.indexOf(QLatin1String("FROM"));
-    if (from <= 0)
-        return QStringLiteral("SELECT COUNT(*) FROM (") + list + QLatin1Char(')');
-    return QStringLiteral("SELECT COUNT(*)") + list.mid(from - 1);
+    // The FROM is looked for in the base SELECT only, which is the program's own text.
+    const int from = BaseSQL.indexOf(QLatin1String(" FROM "), 0, Qt::CaseInsensitive);
+    if (from < 0)
+        return QStringLiteral("SELECT COUNT(*) FROM (") + ListSQL() + QLatin1Char(')');
+    return QStringLiteral("SELECT COUNT(*)") + BaseSQL.mid(from) + WhereClause(BaseCondition, Filter);
 }
 
 QString TData::CleanValue(const QString& text)
@@ -170,13 +188,12 @@ void TData::Close()
 
 void TData::MovePage(int newIndex)
 {
-    if (!DataSet || newIndex == PageIndex)
+    // The clause goes behind the list text kept from Open, never behind a text searched for
+    // "ROWS": a filter value may itself contain that word.
+    if (!DataSet || newIndex == PageIndex || FListSQL.isEmpty())
         return;
     PageIndex = newIndex;
-    // The clause goes behind the list text kept from Open rather than behind whatever precedes
-    // the first "ROWS" of the current text: a filter may itself contain that word.
-    const QString list = FListSQL.isEmpty() ? RemovePaging(DataSet->CommandText()) : FListSQL;
-    OpenPage(list + PagingClause(PageIndex, PageSize));
+    OpenPage(FListSQL + PagingClause(PageIndex, PageSize));
 }
 
 void TData::FirstPage()
@@ -393,14 +410,14 @@ void TData::RunDelete(TStoredProc* proc, const QString& name, TSPResultInfo& res
     RunProc(proc, result);
 }
 
-bool TData::BeginSave(TStoredProc* proc, int mode, const QString& saveProc, const QString& deleteProc,
+bool TData::BeginSave(TStoredProc* proc, TExecMode mode, const QString& saveProc, const QString& deleteProc,
                       TSPResultInfo& result)
 {
     if (mode == ExecDelete) {
         RunDelete(proc, deleteProc, result);
         return false;
     }
-    if (mode != 0 && mode != 1)
+    if (mode != TExecMode::New && mode != TExecMode::Edit)
         return false;
     int id = 0;
     if (!KeyValue(&id)) {

@@ -25,9 +25,10 @@ struct TSPResultInfo {
     bool Success = false;
 };
 
-// Modes of TData::Execute.
-constexpr int ExecSave = 0;
-constexpr int ExecDelete = 2;
+// Modes of TData::Execute: a new record or an edited one is saved, or the record deleted.
+enum class TExecMode { New = 0, Edit = 1, Delete = 2 };
+constexpr TExecMode ExecSave = TExecMode::New;
+constexpr TExecMode ExecDelete = TExecMode::Delete;
 
 // " ROWS (%d - 1) * %d + 1 TO %d * %d", filled with index, size, index, size.
 extern const char* const PagingFormat;
@@ -44,6 +45,16 @@ QString CodeName(const QStringList& names, int code);
 
 // A text as an SQL string literal: in single quotes, each single quote doubled.
 QString QuotedStr(const QString& text);
+// The text back from QuotedStr's literal; a text that is no such literal comes back as it is.
+QString UnquotedStr(const QString& literal);
+
+// A list condition with "?" marks and the values bound to them, in their order. What a user
+// typed travels in Params, never in Text.
+struct TCondition {
+    QString Text;
+    QVector<TFbValue> Params;
+    bool IsEmpty() const { return Text.isEmpty(); }
+};
 
 class TData {
 public:
@@ -62,11 +73,15 @@ public:
     int PageRecordCount = 0;
     int RecordIndex = 1;
     QVector<TRecInfo> Columns;
+    // The list is made of separate parts, never found again by searching a text: the base
+    // SELECT (no WHERE), the source's own fixed condition, the filter with its bound values,
+    // and the paging clause added when a page is fetched.
     QString BaseSQL;
+    QString BaseCondition;
 
     // Saves (mode 0 or 1) or deletes (mode 2) the record held in the column values through
     // the shared stored-procedure executor. Each entity supplies it; a plain TData throws.
-    virtual void Execute(TStoredProc* proc, int mode, TSPResultInfo& result);
+    virtual void Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result);
     // The grid's caption row: the visible columns' captions and widths.
     struct TGridColumn {
         QString Caption;
@@ -81,7 +96,7 @@ public:
     // Replaces the filter unless text and values are exactly the same. Values a user typed go in
     // params, bound to "?" marks of the condition, never written into its text.
     void SetFilter(const QString& filter, const QVector<TFbValue>& params = {});
-    void SetBaseSQL(const QString& sql);
+    void SetBaseSQL(const QString& sql, const QString& condition = QString());
     const QVector<TFbValue>& FilterParams() const { return FFilterParams; }
 
     void Open();
@@ -130,7 +145,7 @@ protected:
     // name saveProc with the record's key as its ID. True when the caller is to add the other
     // inputs and RunProc; false when nothing more is to be done (deleted, another mode, or a
     // key that is no whole number, which fails the save).
-    bool BeginSave(TStoredProc* proc, int mode, const QString& saveProc, const QString& deleteProc,
+    bool BeginSave(TStoredProc* proc, TExecMode mode, const QString& saveProc, const QString& deleteProc,
                    TSPResultInfo& result);
     // Inputs named as the column they come from.
     void AddText(TStoredProc* proc, const QString& fieldName) const;

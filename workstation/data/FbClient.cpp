@@ -27,6 +27,41 @@ IProvider* Provider()
     return provider;
 }
 
+// Owns one Firebird interface object and lets go of it once, on every path: release() for
+// counted objects, dispose() for parameter builders. A call that ends the object itself on
+// success (free, close, detach, commit) is followed by Forget().
+inline void Drop(IReferenceCounted* p) { p->release(); }
+inline void Drop(IDisposable* p) { p->dispose(); }
+
+template <class T>
+class TFbRef {
+public:
+    TFbRef() = default;
+    explicit TFbRef(T* p) : FPtr(p) {}
+    ~TFbRef() { Reset(); }
+    TFbRef(const TFbRef&) = delete;
+    TFbRef& operator=(const TFbRef&) = delete;
+    T* get() const { return FPtr; }
+    T* operator->() const { return FPtr; }
+    explicit operator bool() const { return FPtr != nullptr; }
+    void Reset(T* p = nullptr)
+    {
+        if (FPtr)
+            Drop(FPtr);
+        FPtr = p;
+    }
+    void Forget() { FPtr = nullptr; }
+    T* Take()
+    {
+        T* p = FPtr;
+        FPtr = nullptr;
+        return p;
+    }
+
+private:
+    T* FPtr = nullptr;
+};
+
 // A status object for one call sequence; throws FbException on errors.
 struct TStatus {
     ThrowStatusWrapper W;
@@ -388,23 +423,19 @@ QString DecodeText(const unsigned char* p, unsigned len, unsigned charSet)
 QByteArray ReadBlob(IAttachment* att, ITransaction* tra, ISC_QUAD* id)
 {
     TStatus s;
-    IBlob* blob = att->openBlob(&s, tra, id, 0, nullptr);
+    TFbRef<IBlob> blob(att->openBlob(&s, tra, id, 0, nullptr));
     QByteArray out;
-    try {
-        char buf[16384];
-        for (;;) {
-            unsigned got = 0;
-            const int rc = blob->getSegment(&s, sizeof buf, buf, &got);
-            if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
-                out.append(buf, int(got));
-            else
-                break;
-        }
-        blob->close(&s);
-    } catch (...) {
-        blob->release();
-        throw;
+    char buf[16384];
+    for (;;) {
+        unsigned got = 0;
+        const int rc = blob->getSegment(&s, sizeof buf, buf, &got);
+        if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
+            out.append(buf, int(got));
+        else
+            break;
     }
+    blob->close(&s);
+    blob.Forget();
     return out;
 }
 
@@ -505,8 +536,8 @@ IMessageMetadata* BindMetadata(IMessageMetadata* declared, const QVector<TFbValu
                                std::vector<QByteArray>& texts)
 {
     TStatus s;
-    IMetadataBuilder* b = declared->getBuilder(&s);
-    try {
+    TFbRef<IMetadataBuilder> b(declared->getBuilder(&s));
+    {
         texts.assign(size_t(params.size()), QByteArray());
         for (int i = 0; i < params.size(); ++i) {
             const TFbValue& v = params[i];
@@ -556,12 +587,7 @@ IMessageMetadata* BindMetadata(IMessageMetadata* declared, const QVector<TFbValu
                 break;
             }
         }
-        IMessageMetadata* m = b->getMetadata(&s);
-        b->release();
-        return m;
-    } catch (...) {
-        b->release();
-        throw;
+        return b->getMetadata(&s);
     }
 }
 
@@ -618,40 +644,24 @@ void FillInput(IMessageMetadata* meta, const QVector<TFbValue>& params,
 TFbResult RunStatement(IAttachment* att, ITransaction* tra, const QString& sql, const QVector<TFbValue>& params)
 {
     TStatus s;
-    IStatement* stmt = nullptr;
-    IMessageMetadata* inMeta = nullptr;
-    IMessageMetadata* bindMeta = nullptr;
-    IMessageMetadata* outMeta = nullptr;
-    IResultSet* rs = nullptr;
     TFbResult result;
-    auto cleanup = [&] {
-        if (rs)
-            rs->release();
-        if (outMeta)
-            outMeta->release();
-        if (bindMeta)
-            bindMeta->release();
-        if (inMeta)
-            inMeta->release();
-        if (stmt)
-            stmt->release();
-    };
     try {
         const QByteArray text = sql.toUtf8();
-        stmt = att->prepare(&s, tra, unsigned(text.size()), text.constData(), 3,
-                            IStatement::PREPARE_PREFETCH_METADATA);
-        inMeta = stmt->getInputMetadata(&s);
+        TFbRef<IStatement> stmt(att->prepare(&s, tra, unsigned(text.size()), text.constData(), 3,
+                                             IStatement::PREPARE_PREFETCH_METADATA));
+        TFbRef<IMessageMetadata> inMeta(stmt->getInputMetadata(&s));
         const unsigned inCount = inMeta->getCount(&s);
         if (inCount != unsigned(params.size()))
             throw TFbError(QStringLiteral("参数个数不符：语句需要 %1 个参数，给出了 %2 个").arg(inCount).arg(params.size()));
         std::vector<QByteArray> texts;
         std::vector<unsigned char> inBuf;
+        TFbRef<IMessageMetadata> bindMeta;
         if (inCount > 0) {
-            bindMeta = BindMetadata(inMeta, params, texts);
-            FillInput(bindMeta, params, texts, inBuf);
+            bindMeta.Reset(BindMetadata(inMeta.get(), params, texts));
+            FillInput(bindMeta.get(), params, texts, inBuf);
         }
 
-        outMeta = stmt->getOutputMetadata(&s);
+        TFbRef<IMessageMetadata> outMeta(stmt->getOutputMetadata(&s));
         const unsigned outCount = outMeta->getCount(&s);
         for (unsigned i = 0; i < outCount; ++i) {
             TFbColumn c;
@@ -668,29 +678,25 @@ TFbResult RunStatement(IAttachment* att, ITransaction* tra, const QString& sql, 
         const unsigned type = stmt->getType(&s);
         if (type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd) {
             result.HasCursor = true;
-            rs = stmt->openCursor(&s, tra, bindMeta, inBuf.empty() ? nullptr : inBuf.data(), outMeta, 0);
+            TFbRef<IResultSet> rs(stmt->openCursor(&s, tra, bindMeta.get(), inBuf.empty() ? nullptr : inBuf.data(),
+                                                   outMeta.get(), 0));
             while (rs->fetchNext(&s, outBuf.data()) == IStatus::RESULT_OK)
                 for (unsigned i = 0; i < outCount; ++i)
-                    result.Cells.push_back(DecodeCell(att, tra, outMeta, i, outBuf.data()));
+                    result.Cells.push_back(DecodeCell(att, tra, outMeta.get(), i, outBuf.data()));
             rs->close(&s);
-            rs = nullptr;
+            rs.Forget();
         } else {
-            stmt->execute(&s, tra, bindMeta, inBuf.empty() ? nullptr : inBuf.data(),
-                          outCount ? outMeta : nullptr, outCount ? outBuf.data() : nullptr);
+            stmt->execute(&s, tra, bindMeta.get(), inBuf.empty() ? nullptr : inBuf.data(),
+                          outCount ? outMeta.get() : nullptr, outCount ? outBuf.data() : nullptr);
             if (outCount)
                 for (unsigned i = 0; i < outCount; ++i)
-                    result.Cells.push_back(DecodeCell(att, tra, outMeta, i, outBuf.data()));
+                    result.Cells.push_back(DecodeCell(att, tra, outMeta.get(), i, outBuf.data()));
             result.RowsAffected = qint64(stmt->getAffectedRecords(&s));
         }
         stmt->free(&s);
-        stmt = nullptr;
-        cleanup();
+        stmt.Forget();
     } catch (const FbException& e) {
-        cleanup();
         Rethrow(e);
-    } catch (...) {
-        cleanup();
-        throw;
     }
     return result;
 }
@@ -709,9 +715,8 @@ TFbConnection::~TFbConnection()
 void TFbConnection::Attach(const QString& location, const QString& user, const QString& password)
 {
     TStatus s;
-    IXpbBuilder* dpb = nullptr;
     try {
-        dpb = Util()->getXpbBuilder(&s, IXpbBuilder::DPB, nullptr, 0);
+        TFbRef<IXpbBuilder> dpb(Util()->getXpbBuilder(&s, IXpbBuilder::DPB, nullptr, 0));
         dpb->insertString(&s, isc_dpb_user_name, user.toUtf8().constData());
         dpb->insertString(&s, isc_dpb_password, password.toUtf8().constData());
         dpb->insertString(&s, isc_dpb_lc_ctype, "UTF8");
@@ -725,14 +730,10 @@ void TFbConnection::Attach(const QString& location, const QString& user, const Q
         dpb->insertString(&s, isc_dpb_config, "Providers = Remote, Loopback");
         const QByteArray path = location.toUtf8();
         IAttachment* att = Provider()->attachDatabase(&s, path.constData(), dpb->getBufferLength(&s), dpb->getBuffer(&s));
-        dpb->dispose();
-        dpb = nullptr;
         Detach();
         FAttachment = att;
         FLocation = location;
     } catch (const FbException& e) {
-        if (dpb)
-            dpb->dispose();
         Rethrow(e);
     }
 }
@@ -769,9 +770,8 @@ TFbTransaction::TFbTransaction(TFbConnection& connection)
     if (!connection.Attached())
         throw TFbError(QStringLiteral("数据库尚未连接"));
     TStatus s;
-    IXpbBuilder* tpb = nullptr;
     try {
-        tpb = Util()->getXpbBuilder(&s, IXpbBuilder::TPB, nullptr, 0);
+        TFbRef<IXpbBuilder> tpb(Util()->getXpbBuilder(&s, IXpbBuilder::TPB, nullptr, 0));
         tpb->insertTag(&s, isc_tpb_read_committed);
         tpb->insertTag(&s, isc_tpb_rec_version);
         tpb->insertTag(&s, isc_tpb_write);
@@ -780,10 +780,7 @@ TFbTransaction::TFbTransaction(TFbConnection& connection)
         // is reported within two seconds.
         tpb->insertInt(&s, isc_tpb_lock_timeout, 2);
         FHandle = connection.Handle()->startTransaction(&s, tpb->getBufferLength(&s), tpb->getBuffer(&s));
-        tpb->dispose();
     } catch (const FbException& e) {
-        if (tpb)
-            tpb->dispose();
         Rethrow(e);
     }
 }

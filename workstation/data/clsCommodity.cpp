@@ -10,7 +10,7 @@ TCommodity::TCommodity()
     AddColumn(QStringLiteral("STANDARD_NAME"), QStringLiteral("规格"), 32, 80);
 }
 
-void TCommodity::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
+void TCommodity::Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result)
 {
     if (!BeginSave(proc, mode, QStringLiteral("SP_UD_COMMODITY"), QStringLiteral("SP_DEL_COMMODITY"), result))
         return;

@@ -11,7 +11,20 @@ TContact::TContact()
     AddColumn(QStringLiteral("ADDRESS"), QStringLiteral("联系地址"), 128, 200);
 }
 
-void TContact::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
+bool TContact::ChooseBook(const QString& bookName)
+{
+    if (bookName == QStringLiteral("员工通讯录"))
+        SetBaseSQL(QStringLiteral("SELECT * FROM V_CONTACT_E"), QStringLiteral("CONTACT_NAME <> '管理员'"));
+    else if (bookName == QStringLiteral("客户通讯录"))
+        SetBaseSQL(QStringLiteral("SELECT * FROM V_CONTACT_C"));
+    else if (bookName == QStringLiteral("供应商通讯录"))
+        SetBaseSQL(QStringLiteral("SELECT * FROM V_CONTACT_S"));
+    else
+        return false;
+    return true;
+}
+
+void TContact::Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result)
 {
     Q_UNUSED(proc);
     Q_UNUSED(mode);

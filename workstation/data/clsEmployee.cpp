@@ -11,7 +11,7 @@ const QString DefaultPassWordDigest = QStringLiteral("e10adc3949ba59abbe56e057f2
 
 TEmployee::TEmployee()
 {
-    BaseSQL = QStringLiteral("SELECT * FROM V_EMPLOYEE WHERE EMPLOYEE_NAME <> '管理员'");
+    SetBaseSQL(QStringLiteral("SELECT * FROM V_EMPLOYEE"), QStringLiteral("EMPLOYEE_NAME <> '管理员'"));
     Columns.reserve(14);
     AddColumn(QStringLiteral("ID"), QStringLiteral("编号"), 6, 50);
     AddColumn(QStringLiteral("EMPLOYEE_NAME"), QStringLiteral("姓名"), 16, 50);
@@ -29,7 +29,7 @@ TEmployee::TEmployee()
     AddColumn(QStringLiteral("MEMO"), QStringLiteral("备注"), 128, 100);
 }
 
-void TEmployee::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
+void TEmployee::Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result)
 {
     if (!BeginSave(proc, mode, QStringLiteral("SP_UD_EMPLOYEE"), QStringLiteral("SP_DEL_EMPLOYEE"), result))
         return;

@@ -14,7 +14,7 @@ class TEmployee : public TData {
 public:
     TEmployee();
     // Mode 0 or 1 saves through SP_UD_EMPLOYEE, mode 2 deletes through SP_DEL_EMPLOYEE.
-    void Execute(TStoredProc* proc, int mode, TSPResultInfo& result) override;
+    void Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result) override;
     // Shows the names of the coded columns SEX, EDUCATION, STATUS and OFFICE_TYPE.
     QVector<QStringList> PageRows() const override;
 };

@@ -21,7 +21,7 @@ TRepair::TRepair()
     AddColumn(QStringLiteral("MEMO"), QStringLiteral("备注"), 128, 80);
 }
 
-void TRepair::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
+void TRepair::Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result)
 {
     if (!BeginSave(proc, mode, QStringLiteral("SP_UD_REPAIR"), QStringLiteral("SP_DEL_REPAIR"), result))
         return;

@@ -6,5 +6,5 @@ class TRepair : public TData {
 public:
     TRepair();
     // Mode 0 or 1 saves through SP_UD_REPAIR, mode 2 deletes through SP_DEL_REPAIR.
-    void Execute(TStoredProc* proc, int mode, TSPResultInfo& result) override;
+    void Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result) override;
 };

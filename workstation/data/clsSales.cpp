@@ -12,7 +12,7 @@ TSales::TSales()
     AddColumn(QStringLiteral("GROSS_PROFIX"), QStringLiteral("毛利润"), 8, 80);
 }
 
-void TSales::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
+void TSales::Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result)
 {
     Q_UNUSED(proc);
     Q_UNUSED(mode);

@@ -13,7 +13,7 @@ TStock::TStock()
     AddColumn(QStringLiteral("STOCK_COUNT"), QStringLiteral("库存数量"), 8, 80);
 }
 
-void TStock::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
+void TStock::Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result)
 {
     Q_UNUSED(proc);
     Q_UNUSED(mode);

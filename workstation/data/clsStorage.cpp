@@ -11,7 +11,7 @@ TStorage::TStorage()
     AddColumn(QStringLiteral("GROSS_PROFIX"), QStringLiteral("毛利润"), 8, 80);
 }
 
-void TStorage::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
+void TStorage::Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result)
 {
     Q_UNUSED(proc);
     Q_UNUSED(mode);

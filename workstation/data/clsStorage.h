@@ -6,5 +6,5 @@ class TStorage : public TData {
 public:
     TStorage();
     // A list that is not edited: runs nothing and reports no success.
-    void Execute(TStoredProc* proc, int mode, TSPResultInfo& result) override;
+    void Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result) override;
 };

@@ -13,7 +13,7 @@ TSupplier::TSupplier()
     AddColumn(QStringLiteral("MEMO"), QStringLiteral("备注"), 128, 100);
 }
 
-void TSupplier::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
+void TSupplier::Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result)
 {
     if (!BeginSave(proc, mode, QStringLiteral("SP_UD_SUPPLIER"), QStringLiteral("SP_DEL_SUPPLIER"), result))
         return;

@@ -14,7 +14,7 @@ TTool::TTool()
     AddColumn(QStringLiteral("MEMO"), QStringLiteral("备注"), 128, 150);
 }
 
-void TTool::Execute(TStoredProc* proc, int mode, TSPResultInfo& result)
+void TTool::Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result)
 {
     if (!BeginSave(proc, mode, QStringLiteral("SP_UD_TOOL"), QStringLiteral("SP_DEL_TOOL"), result))
         return;

@@ -1,27 +1,27 @@
 #include "Functions.h"
 
 #include "Gbk.h"
+#include "Modules.h"
 #include "StringGrid.h"
 
 #include <QFile>
 
 namespace FunctionTexts {
 const QString NoRight = QStringLiteral("权限不足！");
-const QString Warning = QStringLiteral("警告");
+const QString NotYet = QStringLiteral("“%1”的窗口尚未提供，请等待新的版本。");
 }
 
-bool CheckRight(const QString& functionName, int right)
+bool CheckRight(const QString& functionName, TRight right)
 {
     bool granted = false;
     for (const TRightInfo& info : Symbol.Rights) {
         if (info.FunctionName.compare(functionName, Qt::CaseInsensitive) == 0) {
-            if (right >= rtRead && right <= rtDelete)
-                granted = HasRight(info.Grants, TRight(right));
+            granted = HasRight(info.Grants, right);
             break;
         }
     }
     if (!granted)
-        ShowMsg(FunctionTexts::NoRight, FunctionTexts::Warning, TMsgIcon::Warning);
+        ShowMsg(FunctionTexts::NoRight, Texts::CaptionWarning, TMsgIcon::Warning);
     return granted;
 }
 
@@ -33,25 +33,25 @@ bool DeleteGridRow(TStringGrid* grid)
     const int n = grid->RowCount();
     if (r <= 0 || r >= n)
         return false;
-    try {
-        for (int row = r; row < n - 1; ++row)
-            for (int c = 0; c < grid->ColCount(); ++c)
-                grid->SetCells(c, row, grid->Cells(c, row + 1));
-        grid->SetRowCount(n - 1);
-    } catch (...) {
-        return false;
-    }
+    for (int row = r; row < n - 1; ++row)
+        for (int c = 0; c < grid->ColCount(); ++c)
+            grid->SetCells(c, row, grid->Cells(c, row + 1));
+    grid->SetRowCount(n - 1);
     return true;
 }
 
 bool OpenModule(const QString& functionName, int mode, TData* list)
 {
-    Q_UNUSED(mode);
-    Q_UNUSED(list);
-    // The business windows register here as they are built; names are compared without
-    // regard to letter case.
-    Q_UNUSED(functionName);
-    return false;
+    const TModule* module = FindModule(functionName);
+    if (!module)
+        return false;
+    if (!module->Window) {
+        // Rather than a click that does nothing: the user learns the window is still to come.
+        ShowMsg(FunctionTexts::NotYet.arg(module->Name), Texts::CaptionInfo, TMsgIcon::Information);
+        return false;
+    }
+    module->Window(mode, list);
+    return true;
 }
 
 QString ExportLine(const QStringList& cells)

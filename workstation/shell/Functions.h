@@ -6,11 +6,11 @@ class TStringGrid;
 
 namespace FunctionTexts {
 extern const QString NoRight;   // "权限不足！"
-extern const QString Warning;   // "警告"
+extern const QString NotYet;    // a function whose window is still to come; %1 its name
 }
 
 // True when the operator holds right for the function; otherwise shows "权限不足！" first.
-bool CheckRight(const QString& functionName, int right);
+bool CheckRight(const QString& functionName, TRight right);
 
 // Removes the current row of a grid whose row 0 is its caption row, moving later rows up.
 // False, and nothing changed, when the current row is the caption row.
@@ -18,9 +18,10 @@ bool DeleteGridRow(TStringGrid* grid);
 
 class TData;
 
-// Opens the window of a function modally (mode 0 new, 1 edit) over the list source list and
-// destroys it when it closes. False when no window belongs to the name (yet). No
-// permission is checked here; the callers do that.
+// Opens the window of a function modally (ModeNew or ModeEdit) over the list source list
+// and destroys it when it closes, as the module table says. False when no window belongs to
+// the name; a function whose window is still to come says so. No permission is checked
+// here; the callers do that.
 bool OpenModule(const QString& functionName, int mode, TData* list);
 
 // One line of the list export: the cells joined by tabs, a cell holding a blank or any

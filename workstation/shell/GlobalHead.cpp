@@ -1,10 +1,14 @@
 #include "GlobalHead.h"
 
+#include "ConPool.h"
 #include "DbErrors.h"
 #include "FbClient.h"
+#include "Log.h"
 #include "XmlFile.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
 
 TSymbol Symbol;
 TConPool* Pool = nullptr;
@@ -42,6 +46,21 @@ const QString TimedOut = QStringLiteral("连接超时！");
 QString SettingsPath()
 {
     return AppPath + QStringLiteral("configure.xml");
+}
+
+bool StartUp(const QString& programFolder)
+{
+    AppPath = QDir::cleanPath(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
+    if (!AppPath.endsWith(QLatin1Char('/')))
+        AppPath += QLatin1Char('/');
+    if (!Pool)
+        Pool = new TConPool();   // lives until the process ends
+    QString error;
+    if (!LoadSettings(SettingsPath(), &error)) {
+        ShowMsg(error + QStringLiteral("\n程序无法启动，请检查配置文件。"), Texts::CaptionError);
+        return false;
+    }
+    return true;
 }
 
 bool LoadSettings(const QString& path, QString* error)
@@ -114,11 +133,12 @@ TMsgAnswer AskYesNo(const QString& text, const QString& caption)
 void ShowError(const std::exception& e)
 {
     const TErrorText t = DescribeError(e);
-    qWarning().noquote() << t.Text << (t.Detail.isEmpty() ? QString() : QStringLiteral(" | ") + t.Detail);
+    qCWarning(lcData).noquote() << t.Text << (t.Detail.isEmpty() ? QString() : QStringLiteral(" | ") + t.Detail);
     ShowMsg(t.Text, Texts::CaptionError, TMsgIcon::Error, t.Detail);
 }
 
 void ShowError(const QString& text)
 {
+    qCWarning(lcData).noquote() << text;
     ShowMsg(text, Texts::CaptionError);
 }

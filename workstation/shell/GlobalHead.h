@@ -2,6 +2,7 @@
 // The workstation's session record, shared texts and the seams through which every
 // message box, file dialog and input box passes (tests install their own answers).
 #include "Seams.h"
+#include "Session.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,33 +11,6 @@
 
 class TConPool;
 class QWidget;
-
-// ---- Permissions ------------------------------------------------------------------
-enum TRight { rtRead = 0, rtAppend = 1, rtAlter = 2, rtDelete = 3 };
-using TRights = unsigned char;                 // bit n stands for TRight value n
-constexpr TRights RightBit(TRight r) { return TRights(1u << unsigned(r)); }
-constexpr TRights AllRights = RightBit(rtRead) | RightBit(rtAppend) | RightBit(rtAlter) | RightBit(rtDelete);
-inline bool HasRight(TRights s, TRight r) { return (s & RightBit(r)) != 0; }
-
-struct TRightInfo {
-    QString FunctionName;
-    TRights Grants = 0;
-};
-
-struct TUserInfo {
-    QString ID;
-    QString UserName;
-    QString PassWord;   // MD5 digest, 32 lowercase hexadecimal digits
-};
-
-struct TTheUnit {
-    QString TheUnitName;
-    QString PerInChar;
-    QString Phone;
-    QString Address;
-};
-
-constexpr int RightCount = 15;
 
 struct TSymbol {
     QString Version;
@@ -82,6 +56,10 @@ bool LoadSettings(const QString& path, QString* error);
 constexpr int MinTimeOutSeconds = 1;     // the handshake time-out is kept within these
 constexpr int MaxTimeOutSeconds = 120;
 QString SettingsPath();   // AppPath + "configure.xml"
+// The program's start: AppPath from programFolder (empty: the executable's folder), the one
+// Pool, and configure.xml read into Symbol. False, with the reason shown, when the settings
+// cannot be read: the program must then end.
+bool StartUp(const QString& programFolder);
 
 // ---- Message seam -----------------------------------------------------------------
 // The boxes, file dialogs and the input box themselves pass through the shared seams.

@@ -7,6 +7,7 @@
 #include "Gbk.h"
 #include "GlobalHead.h"
 #include "HandshakeProtocol.h"
+#include "Log.h"
 #include "IntegerEdit.h"
 #include "LabeledEdit.h"
 #include "StarMask.h"
@@ -59,6 +60,7 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     cbbUser->setEditable(true);
     cbbUser->setGeometry(92, 78, 140, 22);
     cbbUser->setInsertPolicy(QComboBox::NoInsert);
+    NameAfterLabel(lblUser, cbbUser);
     edtPW = new TLabeledEdit(QStringLiteral("登录密码"), this);
     edtPW->SetBounds(92, 108, 140, 22);
     MaskWithStars(edtPW);
@@ -280,6 +282,7 @@ void TfrmLogin::OnReply(const QByteArray& message)
     try {
         Pool->Open(location);
     } catch (const std::exception& e) {
+        qCWarning(lcSession).noquote() << QStringLiteral("数据库连接失败：%1 | %2").arg(location, FbErrorText(e));
         ShowMsg(Texts::DbConnectFailed, Texts::CaptionError, TMsgIcon::None, FbErrorText(e));
         return;
     }
@@ -302,22 +305,19 @@ void TfrmLogin::CheckUser()
         return;
     }
     const QString name = cbbUser->currentText();
-    TDataSetLoan ds(Pool);
-    if (!ds) {
+    if (!Pool->Connected()) {
         ShowMsg(Texts::DbConnectFailed, Texts::CaptionError, TMsgIcon::None);
         return;
     }
-    // The typed name is bound, never spliced into the statement.
-    ds->SetCommandText(QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME=? AND PW=?"));
-    ds->SetParams({TFbValue::FromText(name), TFbValue::FromText(digest)});
-    ds->Open();
-    if (ds->RecordCount() == 0) {
+    const QString id = FindUser(*Pool, name, digest);
+    if (id.isEmpty()) {
+        qCInfo(lcSession).noquote() << QStringLiteral("登录被拒绝（用户名或密码错误）：") + name;
         ShowMsg(Texts::WrongPassword, Texts::CaptionWarning, TMsgIcon::Warning);
         return;
     }
-    ds->First();
+    qCInfo(lcSession).noquote() << QStringLiteral("登录：%1（编号 %2），数据库 %3").arg(name, id, Pool->Location());
     FSuccess = true;
-    Symbol.User.ID = ds->FieldByName(QStringLiteral("ID")).AsString();
+    Symbol.User.ID = id;
     Symbol.User.UserName = name;
     Symbol.User.PassWord = digest;
     QString version;

@@ -11,19 +11,12 @@
 #include "Functions.h"
 #include "GlobalHead.h"
 #include "ListGrid.h"
+#include "clsContact.h"
 #include "Login.h"
+#include "Modules.h"
 #include "Password.h"
 #include "Product.h"
 #include "StringGrid.h"
-#include "clsCommodity.h"
-#include "clsContact.h"
-#include "clsEmployee.h"
-#include "clsRepair.h"
-#include "clsSales.h"
-#include "clsStock.h"
-#include "clsStorage.h"
-#include "clsSupplier.h"
-#include "clsTool.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -43,34 +36,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-namespace {
-
-std::unique_ptr<TData> CreateSource(const QString& caption)
-{
-    if (caption == QStringLiteral("供应商"))
-        return std::make_unique<TSupplier>();
-    if (caption == QStringLiteral("通讯录"))
-        return std::make_unique<TContact>();
-    if (caption == QStringLiteral("人事档案"))
-        return std::make_unique<TEmployee>();
-    if (caption == QStringLiteral("商品字典"))
-        return std::make_unique<TCommodity>();
-    if (caption == QStringLiteral("送修登记") || caption == QStringLiteral("维修历史"))
-        return std::make_unique<TRepair>();
-    if (caption == QStringLiteral("进货明细"))
-        return std::make_unique<TStorage>();
-    if (caption == QStringLiteral("销售明细"))
-        return std::make_unique<TSales>();
-    if (caption == QStringLiteral("库存盘点"))
-        return std::make_unique<TStock>();
-    if (caption == QStringLiteral("工具管理"))
-        return std::make_unique<TTool>();
-    return nullptr;
-}
-
-const QString SettledOnly = QStringLiteral("IS_PAY = 1");
-
-} // namespace
 
 TfrmMdi::TfrmMdi(const QString& programFolder, QWidget* parent) : QMainWindow(parent)
 {
@@ -145,7 +110,7 @@ TfrmMdi::TfrmMdi(const QString& programFolder, QWidget* parent) : QMainWindow(pa
     }
 
     pmMain = new QMenu(this);
-    popPayment = pmMain->addAction(QStringLiteral("维修结账"), this, Guarded(this, &TfrmMdi::popPaymentClick));
+    popPayment = pmMain->addAction(ModuleNames::Payment, this, Guarded(this, &TfrmMdi::popPaymentClick));
     CreateMenus();
 
     connect(FTree, &QTreeWidget::currentItemChanged, this,
@@ -173,7 +138,7 @@ TfrmMdi::~TfrmMdi()
 void TfrmMdi::CreateMenus()
 {
     QMenu* sys = menuBar()->addMenu(QStringLiteral("系统(&F)"));
-    mnuTheUnit = sys->addAction(QStringLiteral("本单位"), this, Guarded(this, &TfrmMdi::mnuTheUnitClick));
+    mnuTheUnit = sys->addAction(ModuleNames::TheUnit, this, Guarded(this, &TfrmMdi::mnuTheUnitClick));
     mnuClearStock = sys->addAction(QStringLiteral("库存结转"), this, Guarded(this, &TfrmMdi::mnuClearStockClick));
     mnuPassWord = sys->addAction(QStringLiteral("修改密码(&P)"), this, Guarded(this, &TfrmMdi::mnuPassWordClick));
     mnuRight = sys->addAction(QStringLiteral("权限管理(&R)"), this, Guarded(this, &TfrmMdi::mnuRightClick));
@@ -202,35 +167,20 @@ void TfrmMdi::CreateMenus()
 
 bool TfrmMdi::FormCreate(const QString& programFolder)
 {
-    AppPath = QDir::cleanPath(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
-    if (!AppPath.endsWith(QLatin1Char('/')))
-        AppPath += QLatin1Char('/');
-    if (!Pool)
-        Pool = new TConPool();   // lives until the process ends
-    QString error;
-    if (!LoadSettings(SettingsPath(), &error)) {
-        ShowMsg(error + QStringLiteral("\n程序无法启动，请检查配置文件。"), Texts::CaptionError);
+    // The program's main() has set up the folder, the pool and the settings before; a window
+    // made for another folder (the tests) sets them up itself.
+    if ((!programFolder.isEmpty() || AppPath.isEmpty()) && !StartUp(programFolder))
         return false;
-    }
     BuildTree();
     return true;
 }
 
 void TfrmMdi::BuildTree()
 {
-    struct TNode { const char* root; QStringList children; };
-    const TNode nodes[] = {
-        {"基础数据", {QStringLiteral("供应商"), QStringLiteral("通讯录"), QStringLiteral("人事档案"),
-                     QStringLiteral("数据字典"), QStringLiteral("商品字典")}},
-        {"维修业务", {QStringLiteral("送修登记"), QStringLiteral("维修历史")}},
-        {"配件业务", {QStringLiteral("配件入库"), QStringLiteral("配件销售"), QStringLiteral("进货明细"),
-                     QStringLiteral("销售明细")}},
-        {"库存管理", {QStringLiteral("库存盘点"), QStringLiteral("工具管理")}},
-    };
     FTree->clear();
-    for (const TNode& n : nodes) {
-        auto* root = new QTreeWidgetItem(FTree, {QString::fromUtf8(n.root)});
-        for (const QString& child : n.children)
+    for (const QString& rootName : ModuleRoots()) {
+        auto* root = new QTreeWidgetItem(FTree, {rootName});
+        for (const QString& child : ModulesUnder(rootName))
             new QTreeWidgetItem(root, {child});
     }
     FTree->expandAll();
@@ -254,58 +204,21 @@ void TfrmMdi::FormShow()
 {
     FMainPanels[2]->setText(QStringLiteral("操作员:%1").arg(Symbol.User.UserName));
     FMainPanels[3]->setText(QStringLiteral("服务器IP：%1").arg(Symbol.ServerIP));
-    TDataSetLoan ds(Pool);
-    if (!ds)
-        return;
-    ds->SetCommandText(QStringLiteral("SELECT * FROM TB_THEUNIT"));
-    ds->ClearParams();
-    ds->Open();
-    Symbol.TheUnit = TTheUnit();
-    if (ds->RecordCount() > 0) {
-        ds->First();
-        Symbol.TheUnit.TheUnitName = ds->FieldByName(QStringLiteral("THEUNIT_NAME")).AsString();
-        Symbol.TheUnit.PerInChar = ds->FieldByName(QStringLiteral("PER_IN_CHAR")).AsString();
-        Symbol.TheUnit.Phone = ds->FieldByName(QStringLiteral("PHONE")).AsString();
-        Symbol.TheUnit.Address = ds->FieldByName(QStringLiteral("ADDRESS")).AsString();
-    }
+    Symbol.TheUnit = ReadTheUnit(*Pool);
     FMainPanels[1]->setText(QStringLiteral("文件版本：%1").arg(Symbol.Version));
-    for (TRightInfo& info : Symbol.Rights)
-        info.Grants = 0;
     if (Symbol.User.UserName.compare(Texts::Administrator, Qt::CaseInsensitive) == 0) {
         mnuRight->setEnabled(true);
         for (TRightInfo& info : Symbol.Rights)
             info.Grants = AllRights;
         return;
     }
-    ds->Close();
-    ds->SetCommandText(QStringLiteral("SELECT FUNCTION_NAME,IS_READ,IS_APPEND,IS_ALTER,IS_DELETE FROM TB_RIGHT WHERE USER_ID=?"));
-    ds->SetParams({TFbValue::FromInt(Symbol.User.ID.toLongLong())});
-    ds->Open();
-    for (ds->First(); !ds->Eof(); ds->Next()) {
-        const QString name = ds->FieldByName(QStringLiteral("FUNCTION_NAME")).AsString();
-        for (TRightInfo& info : Symbol.Rights)
-            if (info.FunctionName.compare(name, Qt::CaseInsensitive) == 0)
-                ReadRights(info, ds->FieldByName(QStringLiteral("IS_READ")).AsString(),
-                           ds->FieldByName(QStringLiteral("IS_APPEND")).AsString(),
-                           ds->FieldByName(QStringLiteral("IS_ALTER")).AsString(),
-                           ds->FieldByName(QStringLiteral("IS_DELETE")).AsString());
-    }
+    ::ReadRights(*Pool, Symbol.User.ID, Symbol.Rights);
 }
 
 void TfrmMdi::ReadRights(TRightInfo& info, const QString& read, const QString& append, const QString& alter,
                          const QString& del)
 {
-    const auto one = [](const QString& t) { return t.compare(QLatin1String("1"), Qt::CaseInsensitive) == 0; };
-    if (one(read))
-        info.Grants |= RightBit(rtRead);
-    if (one(append))
-        info.Grants |= RightBit(rtAppend);
-    if (one(alter))
-        info.Grants |= RightBit(rtAlter);
-    if (one(del))
-        info.Grants |= RightBit(rtDelete);
-    if (!HasRight(info.Grants, rtRead))
-        info.Grants = 0;
+    ApplyRightRow(info, read, append, alter, del);
 }
 
 QString TfrmMdi::PageText(int panel) const
@@ -339,32 +252,28 @@ void TfrmMdi::tvMainChange(QTreeWidgetItem* node)
     const QString caption = node->text(0);
     if (!CheckRight(caption, rtRead))
         return;
-    if (caption == QStringLiteral("数据字典") || caption == QStringLiteral("配件入库") ||
-        caption == QStringLiteral("配件销售")) {
-        OpenModule(caption, 0, nullptr);
+    const TModule* module = FindModule(caption);
+    if (!module)
+        return;
+    if (!module->MakeList) {
+        OpenModule(caption, ModeNew, nullptr);
         return;
     }
 
+    std::unique_ptr<TData> source = module->MakeList();
     // The address book is chosen first: a chooser closed without a choice leaves the old
     // list, its page state and the toolbar exactly as they were.
-    QString baseSQL;
-    if (caption == QStringLiteral("通讯录")) {
+    if (module->AddressBook) {
         QString answer;
         TfrmFilter chooser(this);
         chooser.Prepare(&answer);
         chooser.exec();
-        baseSQL = TfrmFilter::BaseSQLFor(answer);
-        if (baseSQL.isEmpty())
+        auto* contact = dynamic_cast<TContact*>(source.get());
+        if (!contact || !contact->ChooseBook(answer))
             return;
     }
-
-    std::unique_ptr<TData> source = CreateSource(caption);
-    if (!source)
-        return;
-    if (!baseSQL.isEmpty())
-        source->SetBaseSQL(baseSQL);
-    if (caption == QStringLiteral("维修历史"))
-        source->SetFilter(SettledOnly);
+    if (!module->BaseFilter.isEmpty())
+        source->SetFilter(module->BaseFilter);
 
     // Open the new list before letting go of the old one, so that a database error leaves
     // the grid and the old list as they were.
@@ -389,11 +298,9 @@ void TfrmMdi::tvMainChange(QTreeWidgetItem* node)
 
     TOptions e = FToolBar->Enableds() | OptionBit(opNew) | OptionBit(opEdit);
     e &= ~OptionBit(opFind);
-    if (caption == QStringLiteral("送修登记") || caption == QStringLiteral("维修历史"))
+    if (module->CanFind)
         e |= OptionBit(opFind);
-    if (caption == QStringLiteral("通讯录") || caption == QStringLiteral("维修历史") ||
-        caption == QStringLiteral("进货明细") || caption == QStringLiteral("销售明细") ||
-        caption == QStringLiteral("库存盘点"))
+    if (!module->CanNew)
         e &= ~(OptionBit(opNew) | OptionBit(opEdit));
     FToolBar->SetEnableds(e);
 
@@ -428,21 +335,24 @@ void TfrmMdi::dtbMainClick()
     switch (FToolBar->Option()) {
     case opFind: {
         QString answer;
+        TCondition condition;
         {
             TfrmFind find(this);
-            find.Prepare(&answer);
+            find.Prepare(&answer, &condition);
             find.exec();
         }
-        if (answer.isEmpty() || !FCurrent)
+        if (condition.IsEmpty() || !FCurrent)
             return;
-        // The history stays restricted to settled orders whatever is found in it.
-        const QString filter = Symbol.ModuleName == QStringLiteral("维修历史")
-                                   ? SettledOnly + QStringLiteral(" AND (") + answer + QLatin1Char(')')
-                                   : answer;
+        // A list restricted by its function (the history to settled orders) stays restricted
+        // whatever is found in it.
+        const TModule* module = FindModule(Symbol.ModuleName);
+        QString filter = condition.Text;
+        if (module && !module->BaseFilter.isEmpty())
+            filter = module->BaseFilter + QStringLiteral(" AND (") + filter + QLatin1Char(')');
         const QString oldFilter = FCurrent->Filter;
         const QVector<TFbValue> oldParams = FCurrent->FilterParams();
         FCurrent->Close();
-        FCurrent->SetFilter(filter);
+        FCurrent->SetFilter(filter, condition.Params);
         try {
             FCurrent->Open();
         } catch (...) {
@@ -499,12 +409,13 @@ void TfrmMdi::dtbMainClick()
 
 void TfrmMdi::NewRecord(const QString& functionName)
 {
-    static const QStringList noNew{QStringLiteral("通讯录"), QStringLiteral("维修历史"), QStringLiteral("进货明细"),
-                                   QStringLiteral("销售明细"), QStringLiteral("库存盘点")};
-    if (noNew.contains(functionName))
+    // A list without records of its own to add does nothing; an unknown name (nothing chosen
+    // yet) meets the permission test and is refused there.
+    const TModule* module = FindModule(functionName);
+    if (module && module->MakeList && !module->CanNew)
         return;
     if (CheckRight(functionName, rtAppend))
-        OpenModule(functionName, 0, FCurrent.get());
+        OpenModule(functionName, ModeNew, FCurrent.get());
 }
 
 void TfrmMdi::EditRecord(const QString& functionName)
@@ -515,7 +426,7 @@ void TfrmMdi::EditRecord(const QString& functionName)
     if (row < 1 || FGrid->Cells(0, row).isEmpty())
         return;
     MakeCurrent(row);
-    OpenModule(functionName, 1, FCurrent.get());
+    OpenModule(functionName, ModeEdit, FCurrent.get());
 }
 
 void TfrmMdi::DeleteRecord()
@@ -555,9 +466,10 @@ void TfrmMdi::strgrdMainDblClick()
 
 bool TfrmMdi::strgrdMainRightClick(const QPoint& globalPos, bool popUp)
 {
-    if (FGrid->Row() == 0 || FGrid->Cells(0, 1).isEmpty() || Symbol.ModuleName != QStringLiteral("送修登记"))
+    const TModule* module = FindModule(Symbol.ModuleName);
+    if (FGrid->Row() == 0 || FGrid->Cells(0, 1).isEmpty() || !module || !module->OffersPayment)
         return false;
-    if (!CheckRight(QStringLiteral("维修结账"), rtRead))
+    if (!CheckRight(ModuleNames::Payment, rtRead))
         return false;
     if (popUp)
         pmMain->popup(globalPos);
@@ -566,10 +478,10 @@ bool TfrmMdi::strgrdMainRightClick(const QPoint& globalPos, bool popUp)
 
 void TfrmMdi::popPaymentClick()
 {
-    if (!CheckRight(QStringLiteral("维修结账"), rtRead))
+    if (!CheckRight(ModuleNames::Payment, rtRead))
         return;
     MakeCurrent(FGrid->Row());
-    OpenModule(QStringLiteral("维修结账"), 0, FCurrent.get());
+    OpenModule(ModuleNames::Payment, ModeNew, FCurrent.get());
 }
 
 void TfrmMdi::ExportGrid()
@@ -593,16 +505,13 @@ void TfrmMdi::ExportGrid()
 
 void TfrmMdi::mnuClearStockClick()
 {
-    TQueryLoan q(Pool);
-    q->Clear();
-    q->SetSQL(QStringLiteral("DELETE FROM TB_STOCK WHERE STOCK_COUNT = 0"));
-    q->ExecSQL();
+    CarryForwardStock(*Pool);
     ShowMsg(Texts::OperationOk, Texts::CaptionInfo, TMsgIcon::Information);
 }
 
 void TfrmMdi::mnuTheUnitClick()
 {
-    OpenModule(QStringLiteral("本单位"), 0, nullptr);
+    OpenModule(ModuleNames::TheUnit, ModeNew, nullptr);
 }
 
 void TfrmMdi::mnuPassWordClick()
@@ -613,7 +522,7 @@ void TfrmMdi::mnuPassWordClick()
 
 void TfrmMdi::mnuRightClick()
 {
-    OpenModule(QStringLiteral("权限管理"), 0, nullptr);
+    OpenModule(ModuleNames::Right, ModeNew, nullptr);
 }
 
 void TfrmMdi::mnuExitSysClick()

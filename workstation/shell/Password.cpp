@@ -47,6 +47,9 @@ TfrmPassword::TfrmPassword(QWidget* parent) : QDialog(parent)
     edtNew = Masked(this, 82);
     lbl3 = Caption(QStringLiteral("验证口令："), this, 112);
     edtConfirm = Masked(this, 112);
+    NameAfterLabel(lbl1, edtOle);
+    NameAfterLabel(lbl2, edtNew);
+    NameAfterLabel(lbl3, edtConfirm);
     setTabOrder(edtOle, edtNew);
     setTabOrder(edtNew, edtConfirm);
 
@@ -80,11 +83,12 @@ bool TfrmPassword::Save()
         ShowMsg(Texts::WrongPassword, Texts::CaptionWarning, TMsgIcon::Warning);
         return false;
     }
-    TQueryLoan q(Pool);
-    q->Clear();
-    q->SetSQL(QStringLiteral("UPDATE TB_EMPLOYEE SET PW = ? WHERE ID = ?"));
-    q->SetParams({TFbValue::FromText(fresh), TFbValue::FromInt(Symbol.User.ID.toLongLong())});
-    q->ExecSQL();   // a database error goes to the general error display
+    // A database error goes to the general error display; an operator whose record has gone
+    // meanwhile is told so rather than told of a change that was not made.
+    if (!ChangePassword(*Pool, Symbol.User.ID, fresh)) {
+        ShowMsg(QStringLiteral("找不到当前操作员的记录，密码未修改。"), Texts::CaptionWarning, TMsgIcon::Warning);
+        return false;
+    }
     ShowMsg(QStringLiteral("密码修改成功！"), Texts::CaptionInfo, TMsgIcon::Information);
     Symbol.User.PassWord = fresh;
     accept();

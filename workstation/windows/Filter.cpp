@@ -1,6 +1,9 @@
 #include "Filter.h"
 
+#include "clsContact.h"
+
 #include "Application.h"
+#include "LabeledEdit.h"
 #include "Product.h"
 
 #include <QComboBox>
@@ -21,6 +24,7 @@ TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent)
     label->setGeometry(16, 14, 200, 22);
 
     cbbFilter = new QComboBox(this);
+    NameAfterLabel(label, cbbFilter);
     cbbFilter->setGeometry(40, 74, 160, 24);
     cbbFilter->addItems({QStringLiteral("员工通讯录"), QStringLiteral("客户通讯录"), QStringLiteral("供应商通讯录")});
     cbbFilter->setCurrentIndex(0);
@@ -58,11 +62,6 @@ void TfrmFilter::btnCancelClick()
 
 QString TfrmFilter::BaseSQLFor(const QString& answer)
 {
-    if (answer == QStringLiteral("员工通讯录"))
-        return QStringLiteral("SELECT * FROM V_CONTACT_E WHERE CONTACT_NAME <> '管理员'");
-    if (answer == QStringLiteral("客户通讯录"))
-        return QStringLiteral("SELECT * FROM V_CONTACT_C");
-    if (answer == QStringLiteral("供应商通讯录"))
-        return QStringLiteral("SELECT * FROM V_CONTACT_S");
-    return QString();
+    TContact book;
+    return book.ChooseBook(answer) ? book.ListSQL() : QString();
 }

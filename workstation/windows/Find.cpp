@@ -22,6 +22,7 @@ QComboBox* Chooser(const QString& caption, QWidget* parent, int x, int y, int w)
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* c = new QComboBox(parent);
     c->setGeometry(x, y, w, 22);
+    NameAfterLabel(label, c);
     return c;
 }
 
@@ -74,9 +75,10 @@ TfrmFind::TfrmFind(QWidget* parent) : QDialog(parent)
     connect(rbMore, &QRadioButton::clicked, this, Guarded(this, &TfrmFind::rbMoreClick));
 }
 
-void TfrmFind::Prepare(QString* answer)
+void TfrmFind::Prepare(QString* answer, TCondition* condition)
 {
     FAnswer = answer;
+    FCondition = condition;
     FCaptions = {QStringLiteral("车牌号码"), QStringLiteral("车主姓名")};
     FFields = {QStringLiteral("CAR_NO"), QStringLiteral("CAR_OWNER")};
     cbbField->clear();
@@ -111,6 +113,29 @@ QString TfrmFind::BuildAnswer() const
     return answer;
 }
 
+TCondition TfrmFind::BuildCondition() const
+{
+    TCondition c;
+    for (int r = 1; r < strgrdFind->RowCount(); ++r) {
+        const QString field = strgrdFind->Cells(2, r);
+        if (field.isEmpty())
+            continue;
+        // Only the window's own fields and relations reach the text.
+        const QString relation = strgrdFind->Cells(3, r);
+        if (!FFields.contains(field) || cbbSymbol->findText(relation, Qt::MatchExactly) < 0)
+            continue;
+        const QString one = field + QLatin1Char(' ') + relation + QStringLiteral(" ?");
+        if (c.Text.isEmpty())
+            c.Text = one;
+        else
+            c.Text += QLatin1Char(' ') + (strgrdFind->Cells(0, r) == QStringLiteral("OR") ? QStringLiteral("OR")
+                                                                                         : QStringLiteral("AND")) +
+                      QLatin1Char(' ') + one;
+        c.Params.append(TFbValue::FromText(UnquotedStr(strgrdFind->Cells(4, r))));
+    }
+    return c;
+}
+
 void TfrmFind::DeleteCondition()
 {
     const int row = strgrdFind->Row();
@@ -132,6 +157,8 @@ void TfrmFind::dtbFindClick()
         }
         if (FAnswer)
             *FAnswer = BuildAnswer();
+        if (FCondition)
+            *FCondition = BuildCondition();
         accept();
         break;
     case opSave: {

@@ -44,3 +44,10 @@ QFont SongFont(int pixels)
     f.setPixelSize(pixels);
     return f;
 }
+
+QFont SongPointFont(int points)
+{
+    QFont f(QStringLiteral("宋体"));
+    f.setPointSize(points);
+    return f;
+}

@@ -13,3 +13,4 @@ QString ProductHomePage();
 QPixmap ProductPicture(int size);
 QIcon ProductIcon();                   // the picture at the usual icon sizes
 QFont SongFont(int pixels);            // "宋体" at a pixel size
+QFont SongPointFont(int points);       // "宋体" at a point size (the toolbar's 9 points)

@@ -1,6 +1,7 @@
 #include "DataTool.h"
 
 #include "GlobalHead.h"
+#include "Product.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -237,7 +238,7 @@ TDataToolBar::TDataToolBar(QWidget* parent) : QWidget(parent)
         FButtons[size_t(i)].Option = Table[i].Option;
         FButtons[size_t(i)].BitmapName = QString::fromUtf8(Table[i].Bitmap);
     }
-    setFont(QFont(QStringLiteral("宋体"), 9));
+    setFont(SongPointFont(9));
     setFixedHeight(ButtonSize);
     setAutoFillBackground(true);
     if (parent)

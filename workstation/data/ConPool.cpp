@@ -1,7 +1,9 @@
 #include "ConPool.h"
 
-const QString TConPool::UserName = QStringLiteral("sysdba");
-const QString TConPool::Password = QStringLiteral("quillfern");
+#include "DbAccount.h"
+
+const QString TConPool::UserName = DbAccount::UserName();
+const QString TConPool::Password = DbAccount::Password();
 
 TFieldType FieldTypeOf(TFbType type)
 {

@@ -89,7 +89,6 @@ private:
     bool FormCreate(const QString& programFolder);
     void CreateMenus();
     void BuildTree();
-    void LoadRights();
     void ShowPageState();
     void MakeCurrent(int row);
     void AddEnabled(TOption option);

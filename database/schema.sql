@@ -3,6 +3,10 @@
  * Loaded by scripts/newdb over a UTF8 connection into a GBK database, dialect 3.
  * Views are in views.sql, procedures in procedures.sql.
  *
+ * These files are version 1 of the schema, the one the first workshops got,
+ * and stay as they are: every later change is a numbered script in upgrade/,
+ * which scripts/newdb and the upgrade at Haskett's start both apply in order.
+ *
  * No foreign keys: the program stores lookup ID 0 or 1 where nothing was
  * chosen, so the delete procedures check references themselves.
  * An empty date is stored as 1900-01-01.

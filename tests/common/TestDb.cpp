@@ -29,6 +29,17 @@ int RunProjectScript(const QString& name, const QStringList& args, QString* out)
 
 TTestDb::TTestDb(const QString& relativePath) : FDir(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/wrenfield-test-XXXXXX")))
 {
+    Make(relativePath, nullptr);
+}
+
+TTestDb::TTestDb(const QString& relativePath, const QStringList& newdbArgs)
+    : FDir(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/wrenfield-test-XXXXXX")))
+{
+    Make(relativePath, &newdbArgs);
+}
+
+void TTestDb::Make(const QString& relativePath, const QStringList* newdbArgs)
+{
     if (!FDir->isValid()) {
         FError = QStringLiteral("cannot make a temporary folder");
         return;
@@ -44,14 +55,14 @@ TTestDb::TTestDb(const QString& relativePath) : FDir(std::make_unique<QTemporary
         OpenToServer(folder, true);
     }
     const QString templ = qEnvironmentVariable("WRENFIELD_TEST_TEMPLATE");
-    if (!templ.isEmpty() && QFile::exists(templ)) {
+    if (!newdbArgs && !templ.isEmpty() && QFile::exists(templ)) {
         if (!QFile::copy(templ, FPath)) {
             FError = QStringLiteral("cannot copy %1").arg(templ);
             return;
         }
     } else {
         QString out;
-        if (RunProjectScript(QStringLiteral("newdb"), {FPath}, &out) != 0) {
+        if (RunProjectScript(QStringLiteral("newdb"), QStringList{FPath} + (newdbArgs ? *newdbArgs : QStringList()), &out) != 0) {
             FError = out;
             return;
         }

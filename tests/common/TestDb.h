@@ -10,6 +10,9 @@ public:
     // A new database file in a folder of its own, removed with the object. relativePath
     // names the file inside that folder ("DATA/DATA.FDB" makes a server program folder).
     explicit TTestDb(const QString& relativePath = QStringLiteral("DATA.FDB"));
+    // Made by scripts/newdb with these arguments after the path ({"--version", "1"}),
+    // never copied from the template.
+    TTestDb(const QString& relativePath, const QStringList& newdbArgs);
     ~TTestDb();
     bool Ok() const { return FOk; }
     QString Error() const { return FError; }
@@ -21,6 +24,7 @@ public:
     static QString ServerLocation(const QString& path) { return QStringLiteral("127.0.0.1:") + path; }
 
 private:
+    void Make(const QString& relativePath, const QStringList* newdbArgs);
     std::unique_ptr<QTemporaryDir> FDir;
     QString FPath;
     QString FError;

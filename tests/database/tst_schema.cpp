@@ -265,7 +265,7 @@ private slots:
         QTest::newRow("V_COMMODITY") << "V_COMMODITY" << QStringList{"ID", "COMMODITY_NAME", "UNIT_ID", "UNIT_NAME", "STANDARD_ID", "STANDARD_NAME"};
         QTest::newRow("V_STOCK") << "V_STOCK" << QStringList{"ID", "COMMODITY_ID", "COMMODITY_NAME", "UNIT_NAME", "STANDARD_NAME", "REFER_PRICE", "STOCK_COUNT"};
         QTest::newRow("V_STORAGE") << "V_STORAGE" << QStringList{"ID", "BILL_NO", "COMMODITY_ID", "COMMODITY_NAME", "IN_COUNT", "IN_PRICE", "REFER_PRICE", "UNIT_NAME", "STANDARD_NAME", "SUPPLIER_NAME", "BUYER_NAME"};
-        QTest::newRow("V_SALES") << "V_SALES" << QStringList{"ID", "BILL_NO", "COMMODITY_ID", "COMMODITY_NAME", "OUT_COUNT", "OUT_PRICE", "UNIT_NAME", "STANDARD_NAME", "SALES_TYPE"};
+        QTest::newRow("V_SALES") << "V_SALES" << QStringList{"ID", "BILL_NO", "COMMODITY_ID", "COMMODITY_NAME", "OUT_COUNT", "OUT_PRICE", "UNIT_NAME", "STANDARD_NAME", "SALES_TYPE", "COST_PRICE"};
         QTest::newRow("V_CONTACT_E") << "V_CONTACT_E" << QStringList{"ID", "CONTACT_NAME", "CONTACTOR", "PHONE", "ADDRESS"};
         QTest::newRow("V_CONTACT_C") << "V_CONTACT_C" << QStringList{"ID", "CONTACT_NAME", "CONTACTOR", "PHONE", "ADDRESS"};
         QTest::newRow("V_CONTACT_S") << "V_CONTACT_S" << QStringList{"ID", "CONTACT_NAME", "CONTACTOR", "PHONE", "ADDRESS"};
@@ -316,6 +316,56 @@ private slots:
         QCOMPARE(s.At(0, 1).AsString(), QStringLiteral("44.00"));
         QCOMPARE(s.At(0, 2).AsString(), QStringLiteral("10.00"));     // 4 × (11 − 8.50)
         QCOMPARE(s.At(0, 3).AsInt64(), 0);
+    }
+
+    // A sales line keeps the cost it was sold at: emptying and carrying forward its lot, or a
+    // later stock-in of the same part at another price, leaves the bill's figures as they were.
+    void salesLineKeepsItsCost()
+    {
+        const int part = Call(QStringLiteral("SP_UD_COMMODITY"), Commodity(0, QStringLiteral("火花塞")));
+        auto stockIn = [&](const char* count, const char* price) {
+            const qint64 sid = FPool->Execute(QStringLiteral("INSERT INTO TB_STORAGE (BILL_NO, COMMODITY_ID, IN_COUNT, IN_PRICE, REFER_PRICE, SUPPLIER_ID, BUYER_ID, OPERATOR_ID) "
+                                                             "VALUES (5, ?, %1, %2, 40, 1, 1, 1) RETURNING ID").arg(QLatin1String(count), QLatin1String(price)), {I(part)}).At(0, 0).AsInt64();
+            return FPool->Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO, STORAGE_ID) "
+                                                 "SELECT COMMODITY_ID, IN_COUNT, BILL_NO, ID FROM TB_STORAGE WHERE ID = ? RETURNING ID"), {I(sid)}).At(0, 0).AsInt64();
+        };
+        const qint64 cheap = stockIn("2", "20.00");
+        const qint64 dear = stockIn("6", "31.00");
+        // Today's writers send no cost: the line takes its lot's price, or without a lot the
+        // part's average; a writer that knows the cost sends it.
+        const char* insert = "INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, OPERATOR_ID, SALES_TYPE, STOCK_ID%1) VALUES (?, ?, ?, ?, 1, 0, ?%2)";
+        FPool->Execute(QString::fromLatin1(insert).arg(QString(), QString()), {I(8), I(part), I(2), D("35.00"), I(cheap)});
+        FPool->Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = STOCK_COUNT - 2 WHERE ID = ?"), {I(cheap)});
+        FPool->Execute(QString::fromLatin1(insert).arg(QString(), QString()), {I(8), I(part), I(1), D("36.00"), I(dear)});
+        FPool->Execute(QString::fromLatin1(insert).arg(QString(), QString()), {I(9), I(part), I(1), D("40.00"), TFbValue()});
+        FPool->Execute(QString::fromLatin1(insert).arg(QStringLiteral(", COST_PRICE"), QStringLiteral(", ?")), {I(9), I(part), I(1), D("40.00"), I(dear), D("30.10")});
+        const QStringList costs = {"20.00", "31.00", "25.50", "30.10"};
+        TFbResult lines = FPool->Execute(QStringLiteral("SELECT COST_PRICE FROM V_SALES WHERE COMMODITY_ID = ? ORDER BY ID"), {I(part)});
+        QCOMPARE(lines.RowCount(), costs.size());
+        for (int k = 0; k < costs.size(); ++k)
+            QCOMPARE(lines.At(k, 0).AsString(), costs[k]);
+
+        const QString summary = QStringLiteral("SELECT ID, TOTAL_COUNT, TOTAL_PRICE, GROSS_PROFIX FROM V_SALES_SUMMARY WHERE ID IN (8, 9) ORDER BY ID");
+        auto figures = [&] {
+            const TFbResult r = FPool->Execute(summary);
+            QStringList out;
+            for (int k = 0; k < r.RowCount(); ++k)
+                out << QStringLiteral("%1 %2 %3 %4").arg(r.At(k, 0).AsString(), r.At(k, 1).AsString(), r.At(k, 2).AsString(), r.At(k, 3).AsString());
+            return out;
+        };
+        // 2 × (35 − 20) + (36 − 31); (40 − 25.50) + (40 − 30.10)
+        const QStringList expected = {"8 3 106.00 35.00", "9 2 80.00 24.40"};
+        QCOMPARE(figures(), expected);
+
+        // The carry-forward as the main window runs it, then a dearer stock-in of the same part.
+        QCOMPARE(FPool->Execute(QStringLiteral("DELETE FROM TB_STOCK WHERE STOCK_COUNT = 0")).RowsAffected, 1);
+        QCOMPARE(Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_STOCK WHERE ID = ?"), {I(cheap)}), 0);
+        stockIn("10", "50.00");
+        QCOMPARE(figures(), expected);
+
+        // A cost below zero is refused like a negative price.
+        QVERIFY_THROWS_EXCEPTION(TFbError, FPool->Execute(QString::fromLatin1(insert).arg(QStringLiteral(", COST_PRICE"), QStringLiteral(", ?")),
+                                                          {I(10), I(part), I(1), D("40.00"), I(dear), D("-1.00")}));
     }
 
     void newdbRefusesToOverwrite()

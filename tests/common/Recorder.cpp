@@ -12,7 +12,8 @@ TRecorder::TRecorder()
         FileRequests << r;
         return FileNames.isEmpty() ? QString() : FileNames.dequeue();
     });
-    FOldInput = SetInputHandler([this](const TInputRequest&, QString* text) {
+    FOldInput = SetInputHandler([this](const TInputRequest& r, QString* text) {
+        InputRequests << r;
         if (Inputs.isEmpty()) {
             if (text)
                 text->clear();

@@ -18,10 +18,16 @@ public:
     QQueue<QString> FileNames;         // empty text when empty (cancelled)
     QQueue<QString> Inputs;            // cancelled when empty
     QList<TFileRequest> FileRequests;
+    QList<TInputRequest> InputRequests;
 
     QStringList Texts() const;
     QString Last() const { return Messages.isEmpty() ? QString() : Messages.last().Text; }
-    void Clear() { Messages.clear(); FileRequests.clear(); }
+    void Clear()
+    {
+        Messages.clear();
+        FileRequests.clear();
+        InputRequests.clear();
+    }
 
 private:
     TMessageHandler FOldMessage;

@@ -37,6 +37,29 @@ QString QuotedStr(const QString& text)
     return QLatin1Char('\'') + t + QLatin1Char('\'');
 }
 
+namespace {
+QString AmountDigits(const QString& text)
+{
+    QString t = text.trimmed();
+    t.remove(QLatin1Char(','));
+    return t;
+}
+} // namespace
+
+bool IsAmountText(const QString& text)
+{
+    const QString t = AmountDigits(text);
+    if (t.isEmpty())
+        return true;
+    TFbValue v;
+    return t.size() <= AmountLength && TFbValue::ParseDecimal(t, &v);
+}
+
+bool IsNegativeAmount(const QString& text)
+{
+    return IsAmountText(text) && AmountDigits(text).startsWith(QLatin1Char('-'));
+}
+
 QString UnquotedStr(const QString& literal)
 {
     if (literal.size() < 2 || !literal.startsWith(QLatin1Char('\'')) || !literal.endsWith(QLatin1Char('\'')))

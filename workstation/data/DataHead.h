@@ -40,6 +40,13 @@ extern const QString EmptyDateMaskUnderline;  // "____-__-__"
 extern const QString EmptyDateText;           // "1900-01-01"
 QDate EmptyDate();                            // 1900-01-01
 
+// Characters of the longest NUMERIC(15,2) text: "-9999999999999.99".
+constexpr int AmountLength = 17;
+// Whether a typed amount is a number: blanks around it and thousands separators (1,200) are
+// allowed, an empty text means 0. A text that is no number must be refused, not stored as 0.
+bool IsAmountText(const QString& text);
+bool IsNegativeAmount(const QString& text);
+
 // The name a code table gives a stored code; a code outside the table shows as its number.
 QString CodeName(const QStringList& names, int code);
 

@@ -15,14 +15,33 @@ const QString Payment = QStringLiteral("维修结账");
 const QString TheUnit = QStringLiteral("本单位");
 const QString Right = QStringLiteral("权限管理");
 const QString History = QStringLiteral("维修历史");
-}
+}   // namespace ModuleNames
 
 namespace {
 
-template <class T>
-std::function<std::unique_ptr<TData>()> List()
+template <class T> std::function<std::unique_ptr<TData>()> List()
 {
     return [] { return std::unique_ptr<TData>(std::make_unique<T>()); };
+}
+
+// What a row's list allows, as flags, so that the table reads as one line per function.
+enum : unsigned { NewEdit = 1, Find = 2, AddressBook = 4, Payment = 8 };
+
+TModule Row(const QString& name, const QString& root, std::function<std::unique_ptr<TData>()> list = {},
+            unsigned flags = 0, const QString& baseFilter = QString(),
+            std::function<void(int, TData*)> window = {})
+{
+    TModule m;
+    m.Name = name;
+    m.Root = root;
+    m.MakeList = std::move(list);
+    m.BaseFilter = baseFilter;
+    m.CanNew = flags & NewEdit;
+    m.CanFind = flags & Find;
+    m.AddressBook = flags & AddressBook;
+    m.OffersPayment = flags & Payment;
+    m.Window = std::move(window);
+    return m;
 }
 
 QVector<TModule> MakeTable()
@@ -31,39 +50,30 @@ QVector<TModule> MakeTable()
     const QString repair = QStringLiteral("维修业务");
     const QString parts = QStringLiteral("配件业务");
     const QString stock = QStringLiteral("库存管理");
-
-    QVector<TModule> t;
-    auto add = [&t](const QString& name, const QString& root) -> TModule& {
-        t.append(TModule());
-        t.last().Name = name;
-        t.last().Root = root;
-        return t.last();
+    // In the tree's order; a row without a list opens its window when the node is chosen.
+    // The business windows register their factories (Window) here as they are built.
+    return {
+        Row(QStringLiteral("供应商"), basic, List<TSupplier>(), NewEdit),
+        Row(QStringLiteral("通讯录"), basic, List<TContact>(), AddressBook),
+        Row(QStringLiteral("人事档案"), basic, List<TEmployee>(), NewEdit),
+        Row(QStringLiteral("数据字典"), basic),
+        Row(QStringLiteral("商品字典"), basic, List<TCommodity>(), NewEdit),
+        Row(QStringLiteral("送修登记"), repair, List<TRepair>(), NewEdit | Find | Payment),
+        Row(ModuleNames::History, repair, List<TRepair>(), Find, QStringLiteral("IS_PAY = 1")),
+        Row(QStringLiteral("配件入库"), parts),
+        Row(QStringLiteral("配件销售"), parts),
+        Row(QStringLiteral("进货明细"), parts, List<TStorage>()),
+        Row(QStringLiteral("销售明细"), parts, List<TSales>()),
+        Row(QStringLiteral("库存盘点"), stock, List<TStock>()),
+        Row(QStringLiteral("工具管理"), stock, List<TTool>(), NewEdit),
+        // Opened from the menus and the grid's pop-up only.
+        Row(ModuleNames::TheUnit, QString()),
+        Row(ModuleNames::Payment, QString()),
+        Row(ModuleNames::Right, QString()),
     };
-    // In the tree's order.
-    { TModule& m = add(QStringLiteral("供应商"), basic); m.MakeList = List<TSupplier>(); m.CanNew = true; }
-    { TModule& m = add(QStringLiteral("通讯录"), basic); m.MakeList = List<TContact>(); m.AddressBook = true; }
-    { TModule& m = add(QStringLiteral("人事档案"), basic); m.MakeList = List<TEmployee>(); m.CanNew = true; }
-    add(QStringLiteral("数据字典"), basic);
-    { TModule& m = add(QStringLiteral("商品字典"), basic); m.MakeList = List<TCommodity>(); m.CanNew = true; }
-    { TModule& m = add(QStringLiteral("送修登记"), repair); m.MakeList = List<TRepair>(); m.CanNew = true;
-      m.CanFind = true; m.OffersPayment = true; }
-    { TModule& m = add(ModuleNames::History, repair); m.MakeList = List<TRepair>(); m.CanFind = true;
-      m.BaseFilter = QStringLiteral("IS_PAY = 1"); }
-    add(QStringLiteral("配件入库"), parts);
-    add(QStringLiteral("配件销售"), parts);
-    { TModule& m = add(QStringLiteral("进货明细"), parts); m.MakeList = List<TStorage>(); }
-    { TModule& m = add(QStringLiteral("销售明细"), parts); m.MakeList = List<TSales>(); }
-    { TModule& m = add(QStringLiteral("库存盘点"), stock); m.MakeList = List<TStock>(); }
-    { TModule& m = add(QStringLiteral("工具管理"), stock); m.MakeList = List<TTool>(); m.CanNew = true; }
-    // Opened from menus and the pop-up only.
-    add(ModuleNames::TheUnit, QString());
-    add(ModuleNames::Payment, QString());
-    add(ModuleNames::Right, QString());
-    // The business windows register their factories here as they are built (Window).
-    return t;
 }
 
-} // namespace
+}   // namespace
 
 const QVector<TModule>& Modules()
 {

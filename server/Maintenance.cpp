@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 // ---- TServiceJob ----------------------------------------------------------------------
 
@@ -248,7 +249,9 @@ void TMaintenance::Begin(TOp op, const TSpb& request)
             FLastLine = line.trimmed();
             if (FLastLine.contains(RestoreEndMark))
                 FSawEnd = true;
-            if (FLastLine.contains(QLatin1String("ERROR"), Qt::CaseSensitive))
+            // gbak's own error lines, not a table whose name holds the word
+            static const QRegularExpression errorLine(QStringLiteral("^gbak:\\s*ERROR"));
+            if (errorLine.match(FLastLine).hasMatch())
                 FErrorLines << FLastLine;
             emit Progress(FLines, line);
         });

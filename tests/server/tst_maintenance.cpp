@@ -394,13 +394,13 @@ private slots:
         Frm->edtRecoverFile->setText(file);
         QTest::mouseClick(Frm->btnRecover, Qt::LeftButton);
         QVERIFY(Frm->Maintenance()->Busy());
-        QVERIFY(Frm->Maintenance()->LiveShut());
         // Right after the start, before the UI thread has heard anything of the service: a
         // workstation attaching over the network is refused with the shutdown code.
         const TAttempt remote = Attach(TTestDb::ServerLocation(Data()));
         QVERIFY(!remote.Attached);
         QVERIFY(remote.Shutdown);
         QVERIFY2(remote.UserText.contains(QStringLiteral("维护")), qPrintable(remote.UserText));
+        QVERIFY(Frm->Maintenance()->LiveShut());
 
         // The handshake still answers, and what it tells a workstation on this machine is
         // refused the same way.
@@ -435,11 +435,50 @@ private slots:
         QVERIFY(!backup.isEmpty());
         Frm->edtRecoverFile->setText(backup);
         QTest::mouseClick(Frm->btnRecover, Qt::LeftButton);
-        QVERIFY(Frm->Maintenance()->LiveShut());
         QVERIFY(!Attach(Data()).Attached);
+        QVERIFY(Frm->Maintenance()->LiveShut());
         Frm.reset();   // the program ends while its restore runs
         QVERIFY(Attach(Data()).Attached);
         QCOMPARE(Rows(Data(), QStringLiteral("TB_REPAIR")), qint64(300));
+    }
+
+    void shutDownIsRefusedWhileAttached()
+    {
+        // A workstation that attached after the first look: the shutdown itself refuses.
+        TFbConnection workstation;
+        workstation.Attach(TTestDb::ServerLocation(Data()), DbAccount::UserName(), DbAccount::Password());
+        bool inUse = false;
+        QString error;
+        QVERIFY(!TMaintenance::ShutDown(Data(), &inUse, &error));
+        QVERIFY(inUse);
+        QVERIFY(!error.isEmpty());
+        QVERIFY(Attach(Data()).Attached);
+        QCOMPARE(workstation.Execute(QStringLiteral("SELECT COUNT(*) FROM TB_REPAIR")).At(0, 0).AsInt64(), qint64(300));
+    }
+
+    void restoreReplacesAnUnusableDatabase_data()
+    {
+        QTest::addColumn<bool>("present");   // a file that is no database, or none at all
+        QTest::newRow("not a database") << true;
+        QTest::newRow("missing") << false;
+    }
+
+    void restoreReplacesAnUnusableDatabase()
+    {
+        QFETCH(bool, present);
+        const QString backup = MakeBackup(QStringLiteral("bak"));
+        QVERIFY(!backup.isEmpty());
+        QVERIFY(QFile::remove(Data()));
+        if (present) {
+            QVERIFY(WriteText(Data(), QStringLiteral("坏了")));
+            ::chmod(QFile::encodeName(Data()).constData(), 0666);
+        }
+        Frm->edtRecoverFile->setText(backup);
+        QTest::mouseClick(Frm->btnRecover, Qt::LeftButton);
+        QVERIFY(WaitForMessage());
+        QVERIFY2(Rec->Last().startsWith(TMaintenance::RestoreOk), qPrintable(Rec->Last()));
+        QCOMPARE(Rows(Data(), QStringLiteral("TB_REPAIR")), qint64(300));
+        QCOMPARE(DataFiles().size(), present ? 2 : 1);   // the bad file is kept beside it
     }
 
     void checkDatabase_data()

@@ -32,6 +32,19 @@ namespace {
 
 const QString Running = QStringLiteral("运行中...");
 const QString Paused = QStringLiteral("已暂停");
+const QString PauseCaption = QStringLiteral("暂停服务");
+const QString ResumeCaption = QStringLiteral("启动服务");
+const QString BrowseCaption = QStringLiteral("浏览");
+const QString ErrorCaption = QStringLiteral("错误");
+const QString NoticeCaption = QStringLiteral("提示");
+const QString ConfirmCaption = QStringLiteral("确认：");
+const QString ExitQuestion = QStringLiteral("确定要退出系统吗？");
+const QString StartedBalloon = QStringLiteral("服务端已启动！");
+const QString NoWorkstations = QStringLiteral("当前连接用户数 0");
+const QString BackingUp = QStringLiteral("正在备份...");
+const QString Restoring = QStringLiteral("正在恢复...");
+
+std::optional<bool> TrayForTests;
 
 TLabeledEdit* Field(const QString& caption, QWidget* parent, int x, int y, int w)
 {
@@ -62,6 +75,16 @@ QIcon TfrmHaskett::AppIcon()
     return ProductIcon();
 }
 
+bool TfrmHaskett::HasTray()
+{
+    return TrayForTests ? *TrayForTests : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TfrmHaskett::SetTrayForTests(std::optional<bool> available)
+{
+    TrayForTests = available;
+}
+
 TfrmHaskett::TfrmHaskett(const QString& appPath, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
@@ -84,6 +107,9 @@ TfrmHaskett::TfrmHaskett(const QString& appPath, QWidget* parent)
 
 TfrmHaskett::~TfrmHaskett()
 {
+    // Before the settings it reads go with this window's members.
+    delete FMaintenance;
+    FMaintenance = nullptr;
     FHandshake->Stop();
     if (FBusy)
         QApplication::restoreOverrideCursor();
@@ -105,7 +131,7 @@ void TfrmHaskett::CreateControls()
     intPort->SetBounds(340, 24, 90, 22);
     intPort->SetRange(MinPort, MaxPort);
     edtDBPath = Field(QStringLiteral("数据库路径"), pnlNet, 90, 56, 340);
-    btnBroDB = new TFlatButton(QStringLiteral("浏览"), pnlNet);
+    btnBroDB = new TFlatButton(BrowseCaption, pnlNet);
     btnBroDB->SetBounds(436, 56, 50, 22);
     edtContPass = Field(QStringLiteral("连接密码"), pnlNet, 90, 88, 150);
     MaskWithStars(edtContPass);
@@ -113,7 +139,7 @@ void TfrmHaskett::CreateControls()
     edtContPass->setEnabled(false);
     chkAutoRun = new QCheckBox(QStringLiteral("开机自启动(推荐)"), pnlNet);
     chkAutoRun->setGeometry(270, 88, 200, 22);
-    btnStopOrRun = new TFlatButton(QStringLiteral("暂停服务"), pnlNet);
+    btnStopOrRun = new TFlatButton(PauseCaption, pnlNet);
     btnStopOrRun->SetBounds(90, 128, 100, 28);
     btnSave = new TFlatButton(QStringLiteral("保存设置"), pnlNet);
     btnSave->SetBounds(210, 128, 100, 28);
@@ -133,10 +159,10 @@ void TfrmHaskett::CreateControls()
     edtLastPath = Field(QStringLiteral("上次备份路径"), pnlData, 110, 84, 320);
     edtLastPath->setEnabled(false);
     edtBakPath = Field(QStringLiteral("本次备份路径"), pnlData, 110, 110, 320);
-    btnBroBak = new TFlatButton(QStringLiteral("浏览"), pnlData);
+    btnBroBak = new TFlatButton(BrowseCaption, pnlData);
     btnBroBak->SetBounds(436, 110, 50, 22);
     edtRecoverFile = Field(QStringLiteral("从该文件恢复"), pnlData, 110, 136, 320);
-    btnBroRecover = new TFlatButton(QStringLiteral("浏览"), pnlData);
+    btnBroRecover = new TFlatButton(BrowseCaption, pnlData);
     btnBroRecover->SetBounds(436, 136, 50, 22);
     btnBackup = new TFlatButton(QStringLiteral("开始备份"), pnlData);
     btnBackup->SetBounds(110, 170, 100, 28);
@@ -155,7 +181,7 @@ void TfrmHaskett::CreateControls()
         FPanels[i]->setFixedWidth(widths[i]);
         stat->addWidget(FPanels[i]);
     }
-    FPanels[1]->setText(QStringLiteral("当前连接用户数 0"));
+    FPanels[1]->setText(NoWorkstations);
 
     connect(btnSave, &QPushButton::clicked, this, &TfrmHaskett::btnSaveClick);
     connect(btnStopOrRun, &QPushButton::clicked, this, &TfrmHaskett::btnStopOrRunClick);
@@ -193,16 +219,16 @@ void TfrmHaskett::StartUp()
 {
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         trycn->show();
-        trycn->showMessage(TrayTip(), QStringLiteral("服务端已启动！"), QSystemTrayIcon::NoIcon, 3000);
+        trycn->showMessage(TrayTip(), StartedBalloon, QSystemTrayIcon::NoIcon, 3000);
     }
     QString error;
     if (!ReadServerXml(FSettings.XmlPath(), &FSettings, &error)) {
-        ShowMsg(error, QStringLiteral("错误"), TMsgIcon::Error);
+        ShowMsg(error, ErrorCaption, TMsgIcon::Error);
         return;
     }
     FSettings.LocalIP = LocalAddress();
     if (!FHandshake->Listen(FSettings.Port, &error)) {
-        ShowMsg(error, QStringLiteral("错误"), TMsgIcon::Error);
+        ShowMsg(error, ErrorCaption, TMsgIcon::Error);
         return;
     }
     SetServiceState(Running);
@@ -240,12 +266,13 @@ void TfrmHaskett::showEvent(QShowEvent* e)
 
 void TfrmHaskett::closeEvent(QCloseEvent* e)
 {
-    if (!FSettings.ExitRequested) {
+    // Hidden without a notification area, the program could be neither shown nor ended.
+    if (!FSettings.ExitRequested && HasTray()) {
         e->ignore();
         hide();
         return;
     }
-    if (AskQuestion(QStringLiteral("确定要退出系统吗？"), QStringLiteral("确认："), this) != TMsgAnswer::Yes) {
+    if (AskQuestion(ExitQuestion, ConfirmCaption, this) != TMsgAnswer::Yes) {
         e->ignore();
         return;
     }
@@ -262,7 +289,7 @@ void TfrmHaskett::btnSaveClick()
     intPort->Normalize();
     QString error;
     if (!WriteNetworkSettings(FSettings.XmlPath(), intPort->text(), edtDBPath->text(), &error)) {
-        ShowMsg(error, QStringLiteral("错误"), TMsgIcon::Error);
+        ShowMsg(error, ErrorCaption, TMsgIcon::Error);
         return;
     }
     FSettings.Port = intPort->Value();
@@ -274,17 +301,17 @@ void TfrmHaskett::btnStopOrRunClick()
     if (FHandshake->IsListening()) {
         FHandshake->Stop();
         btnSave->setEnabled(false);
-        btnStopOrRun->setText(QStringLiteral("启动服务"));
+        btnStopOrRun->setText(ResumeCaption);
         SetServiceState(Paused);
         return;
     }
     QString error;
     if (!FHandshake->Listen(FSettings.Port, &error)) {
-        ShowMsg(error, QStringLiteral("错误"), TMsgIcon::Error);
+        ShowMsg(error, ErrorCaption, TMsgIcon::Error);
         return;
     }
     btnSave->setEnabled(true);
-    btnStopOrRun->setText(QStringLiteral("暂停服务"));
+    btnStopOrRun->setText(PauseCaption);
     SetServiceState(Running);
 }
 
@@ -301,7 +328,10 @@ void TfrmHaskett::btnBroDBClick()
 
 void TfrmHaskett::btnHideClick()
 {
-    hide();
+    if (HasTray())
+        hide();
+    else
+        showMinimized();
 }
 
 void TfrmHaskett::chkAutoRunClick(bool checked)
@@ -350,7 +380,7 @@ void TfrmHaskett::btnBackupClick()
     if (edtBakPath->text().isEmpty() || FMaintenance->Busy())
         return;
     SetBusy(true);
-    lblProgress->setText(QStringLiteral("正在备份..."));
+    lblProgress->setText(BackingUp);
     FMaintenance->StartBackup(edtBakPath->text());
 }
 
@@ -359,7 +389,7 @@ void TfrmHaskett::btnRecoverClick()
     if (edtRecoverFile->text().isEmpty() || FMaintenance->Busy())
         return;
     SetBusy(true);
-    lblProgress->setText(QStringLiteral("正在恢复..."));
+    lblProgress->setText(Restoring);
     FMaintenance->StartRestore(edtRecoverFile->text());
 }
 
@@ -367,7 +397,7 @@ void TfrmHaskett::OnMaintenanceDone(bool ok, const QString& message)
 {
     SetBusy(false);
     lblProgress->clear();
-    ShowMsg(message, QStringLiteral("提示"), ok ? TMsgIcon::Information : TMsgIcon::Warning);
+    ShowMsg(message, NoticeCaption, ok ? TMsgIcon::Information : TMsgIcon::Warning);
 }
 
 void TfrmHaskett::popSettingClick()

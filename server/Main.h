@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -31,6 +33,12 @@ public:
     static QString TrayTip();       // "Tarnwell汽修管理系统"
     static QString HomePage();
     static QIcon AppIcon();
+
+    // Whether the desktop has a notification area to keep the program in. Without one the
+    // window is the only way to the program, so closing it asks the exit question and hiding
+    // it only minimises it.
+    static bool HasTray();
+    static void SetTrayForTests(std::optional<bool> available);   // nullopt: ask the platform
 
     TServerSettings& Settings() { return FSettings; }
     THandshake* Handshake() const { return FHandshake; }

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 // ---- TServiceJob ----------------------------------------------------------------------
 
@@ -80,12 +81,25 @@ const QString TMaintenance::RestoreOk = QStringLiteral("数据库恢复成功!")
 const QString TMaintenance::RestoreFailed = QStringLiteral("恢复失败，请检查数据库文件！");
 const QString TMaintenance::RestoreInUse =
     QStringLiteral("恢复失败：仍有工作站连接着数据库，数据库未作改动。请让所有工作站退出登录后再恢复。");
+const QString TMaintenance::RestoreIncomplete =
+    QStringLiteral("恢复没有做完就停止了，备份文件可能不完整或已损坏。数据库未作改动。");
+const QString TMaintenance::RestoreEndMark = QStringLiteral("finishing, closing, and going home");
 
 TMaintenance::TMaintenance(TServerSettings* settings, QObject* parent) : QObject(parent), FSettings(settings)
 {
 }
 
-TMaintenance::~TMaintenance() = default;
+TMaintenance::~TMaintenance()
+{
+    if (FChecker.joinable())
+        FChecker.join();
+    // Ending in the middle of a restore: the service runs on into its own file, which never
+    // replaces the database, and the database must not stay shut.
+    if (FShut) {
+        QString error;
+        BringOnline(FLiveFile, &error);
+    }
+}
 
 bool TMaintenance::Busy() const
 {
@@ -138,6 +152,32 @@ bool TMaintenance::InUse(const QString& file, bool* inUse, QString* error)
     return true;
 }
 
+bool TMaintenance::ShutDown(const QString& file, bool* inUse, QString* error)
+{
+    *inUse = false;
+    TServiceManager manager;
+    if (!manager.Attach(error))
+        return false;
+    TSpb spb(isc_action_svc_properties);
+    spb.Text(isc_spb_dbname, file)
+        .Byte(isc_spb_prp_shutdown_mode, isc_spb_prp_sm_full)
+        .Int(isc_spb_prp_attachments_shutdown, 0);   // refused at once while anyone is attached
+    if (manager.Run(spb, error))
+        return true;
+    *inUse = manager.Failed(isc_shutfail);
+    return false;
+}
+
+bool TMaintenance::BringOnline(const QString& file, QString* error)
+{
+    TServiceManager manager;
+    if (!manager.Attach(error))
+        return false;
+    TSpb spb(isc_action_svc_properties);
+    spb.Text(isc_spb_dbname, file).Byte(isc_spb_prp_online_mode, isc_spb_prp_sm_normal);
+    return manager.Run(spb, error);
+}
+
 bool TMaintenance::StartBackup(const QString& folder)
 {
     if (folder.isEmpty() || Busy())
@@ -167,6 +207,21 @@ bool TMaintenance::StartRestore(const QString& backupFile)
         Fail(RestoreInUse);
         return true;
     }
+    // From here to the swap nobody may attach: a workstation's save in between would be lost
+    // with the old file. A file the server cannot open as a database cannot be shut, but
+    // then nobody can write to it either.
+    const QString data = FSettings->DataFile();
+    FLiveFile = data;
+    FShut = false;
+    if (QFileInfo::exists(data)) {
+        if (ShutDown(data, &inUse, &error)) {
+            FShut = true;
+        } else if (inUse) {
+            BringOnline(data, &error);
+            Fail(RestoreInUse);
+            return true;
+        }
+    }
     // Into a new file beside the database: the database itself is not touched until the
     // restore has finished cleanly. A leftover of an earlier attempt is replaced.
     TSpb spb(isc_action_svc_restore);
@@ -184,10 +239,20 @@ void TMaintenance::Begin(TOp op, const TSpb& request)
 {
     FOp = op;
     FLines = 0;
+    FLastLine.clear();
+    FErrorLines.clear();
+    FSawEnd = false;
     if (!FJob) {
         FJob = new TServiceJob(this);
         connect(FJob, &TServiceJob::Line, this, [this](const QString& line) {
             ++FLines;
+            FLastLine = line.trimmed();
+            if (FLastLine.contains(RestoreEndMark))
+                FSawEnd = true;
+            // gbak's own error lines, not a table whose name holds the word
+            static const QRegularExpression errorLine(QStringLiteral("^gbak:\\s*ERROR"));
+            if (errorLine.match(FLastLine).hasMatch())
+                FErrorLines << FLastLine;
             emit Progress(FLines, line);
         });
         connect(FJob, &TServiceJob::Finished, this, &TMaintenance::OnFinished);
@@ -205,13 +270,29 @@ void TMaintenance::OnFinished(bool ok, const QString& error)
         else
             Fail(BackupFailed + QLatin1Char('\n') + error);
     } else if (FOp == TOp::Restore) {
-        if (ok) {
+        // The service may end quietly half way (a cut file): only its own last line says
+        // that it did all its work.
+        if (!ok)
+            FailRestore(RestoreFailed + QLatin1Char('\n') + error);
+        else if (!FErrorLines.isEmpty())
+            FailRestore(RestoreFailed + QLatin1Char('\n') + FErrorLines.join(QLatin1Char('\n')));
+        else if (!FSawEnd)
+            FailRestore(RestoreFailed + QLatin1Char('\n') + RestoreIncomplete +
+                        (FLastLine.isEmpty() ? QString() : QStringLiteral("\n最后一步：%1").arg(FLastLine)));
+        else
             FinishRestore();
-        } else {
-            QFile::remove(RestoreTarget());
-            Fail(RestoreFailed + QLatin1Char('\n') + error);
-        }
     }
+}
+
+void TMaintenance::FailRestore(const QString& message)
+{
+    QFile::remove(RestoreTarget());
+    if (FShut) {
+        QString error;
+        BringOnline(FLiveFile, &error);
+        FShut = false;
+    }
+    Fail(message);
 }
 
 void TMaintenance::FinishBackup()
@@ -229,34 +310,54 @@ void TMaintenance::FinishBackup()
 
 void TMaintenance::FinishRestore()
 {
-    const QString data = FSettings->DataFile();
+    // The check attaches and counts: off the UI thread, like the service itself.
+    if (FChecker.joinable())
+        FChecker.join();
+    const QString fresh = RestoreTarget();
+    FChecker = std::thread([this, fresh] {
+        const TDbCheck check = CheckDatabase(fresh);
+        QMetaObject::invokeMethod(this, [this, check] { OnChecked(check); }, Qt::QueuedConnection);
+    });
+}
+
+void TMaintenance::OnChecked(const TDbCheck& check)
+{
+    if (FChecker.joinable())
+        FChecker.join();
+    if (!check.Ok) {
+        FailRestore(RestoreFailed + QLatin1Char('\n') + check.Reason);
+        return;
+    }
+    const QString data = FLiveFile;
     const QString fresh = RestoreTarget();
     bool inUse = false;
     QString error;
     if (!InUse(data, &inUse, &error) || inUse) {
-        QFile::remove(fresh);
-        Fail(inUse ? RestoreInUse : RestoreFailed + QLatin1Char('\n') + error);
+        FailRestore(inUse ? RestoreInUse : RestoreFailed + QLatin1Char('\n') + error);
         return;
     }
     QString kept;
     if (QFileInfo::exists(data)) {
         kept = KeptCopyName();
         if (!QFile::rename(data, kept)) {
-            QFile::remove(fresh);
-            Fail(RestoreFailed + QLatin1Char('\n') +
-                 QStringLiteral("无法改名 %1 为 %2").arg(QDir::toNativeSeparators(data), QDir::toNativeSeparators(kept)));
+            FailRestore(RestoreFailed + QLatin1Char('\n') +
+                        QStringLiteral("无法改名 %1 为 %2").arg(QDir::toNativeSeparators(data), QDir::toNativeSeparators(kept)));
             return;
         }
     }
     if (!QFile::rename(fresh, data)) {
         if (!kept.isEmpty())
             QFile::rename(kept, data);   // put the old database back
-        QFile::remove(fresh);
-        Fail(RestoreFailed + QLatin1Char('\n') +
-             QStringLiteral("无法改名 %1 为 %2").arg(QDir::toNativeSeparators(fresh), QDir::toNativeSeparators(data)));
+        FailRestore(RestoreFailed + QLatin1Char('\n') +
+                    QStringLiteral("无法改名 %1 为 %2").arg(QDir::toNativeSeparators(fresh), QDir::toNativeSeparators(data)));
         return;
     }
-    Succeed(RestoreOk);
+    // The new file is online from its restore; the kept copy was shut with the old name and
+    // is opened again so that it can be looked into.
+    if (FShut && !kept.isEmpty())
+        BringOnline(kept, &error);
+    FShut = false;
+    Succeed(RestoreOk + QLatin1Char('\n') + QStringLiteral("恢复的数据：") + check.CountsText());
 }
 
 void TMaintenance::Fail(const QString& message)

@@ -3,10 +3,17 @@
 // own services. A service is followed to its very end: a worker thread does nothing but
 // read its output, which reaches the UI thread as queued signals, so the UI thread (and the
 // handshake it serves) never waits on the database server.
+//
+// A restore goes into a new file beside the database. The live database is shut to every
+// attachment for the whole restore, so that nothing written meanwhile is lost by the swap;
+// the new file replaces it only when the service has done all its work and the new file
+// passes CheckDatabase. Every other ending brings the live database online again as it was.
+#include "DbCheck.h"
 #include "Settings.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <memory>
@@ -63,12 +70,23 @@ public:
     // Whether the database server has an attachment to file; false with error when the
     // service manager could not tell.
     static bool InUse(const QString& file, bool* inUse, QString* error);
+    // Shuts file to every attachment (a full shutdown that waits for none). False with the
+    // server's text when it cannot; *inUse tells whether that is because of attachments.
+    static bool ShutDown(const QString& file, bool* inUse, QString* error);
+    static bool BringOnline(const QString& file, QString* error);
+    // Whether the live database is shut by the running restore.
+    bool LiveShut() const { return FShut; }
+
+    // The last line of a restore that has done all its work; a restore that meets the end
+    // of a cut backup file just stops, without an error, before it.
+    static const QString RestoreEndMark;
 
     static const QString BackupOk;        // "数据库备份成功!"
     static const QString BackupFailed;    // "备份失败，请检查数据库备份参数！"
     static const QString RestoreOk;       // "数据库恢复成功!"
     static const QString RestoreFailed;   // "恢复失败，请检查数据库文件！"
     static const QString RestoreInUse;
+    static const QString RestoreIncomplete;   // the reason when the end mark never came
 
 signals:
     void Progress(int lines, const QString& lastLine);
@@ -80,6 +98,8 @@ private:
     void OnFinished(bool ok, const QString& error);
     void FinishBackup();
     void FinishRestore();
+    void OnChecked(const TDbCheck& check);
+    void FailRestore(const QString& message);
     void Fail(const QString& message);
     void Succeed(const QString& message);
 
@@ -87,5 +107,11 @@ private:
     TServiceJob* FJob = nullptr;
     TOp FOp = TOp::None;
     int FLines = 0;
+    QString FLastLine;
+    QStringList FErrorLines;
+    bool FSawEnd = false;
+    bool FShut = false;
+    QString FLiveFile;   // the database the running restore replaces
+    std::thread FChecker;
     QString FBackupFile;
 };

@@ -29,7 +29,7 @@ uint16_t Int16At(const char* p)
     return uint16_t(uint8_t(p[0]) | uint8_t(p[1]) << 8);
 }
 
-bool Failed(const ISC_STATUS* status)
+bool StatusFailed(const ISC_STATUS* status)
 {
     return status[0] == 1 && status[1] != 0;
 }
@@ -69,10 +69,44 @@ TSpb& TSpb::Int(char tag, uint32_t value)
     return *this;
 }
 
+TSpb& TSpb::Byte(char tag, uint8_t value)
+{
+    FBytes.append(tag);
+    FBytes.append(char(value));
+    return *this;
+}
+
 TSpb& TSpb::Flag(char tag)
 {
     FBytes.append(tag);
     return *this;
+}
+
+bool TServiceManager::Check(const intptr_t* status, QString* error)
+{
+    FLastCodes.clear();
+    const ISC_STATUS* s = reinterpret_cast<const ISC_STATUS*>(status);
+    if (!StatusFailed(s))
+        return true;
+    for (const ISC_STATUS* p = s; *p != isc_arg_end;) {
+        const ISC_STATUS kind = *p++;
+        if (kind == isc_arg_gds)
+            FLastCodes.push_back(intptr_t(*p));
+        if (kind == isc_arg_cstring)
+            ++p;   // a length before the pointer
+        ++p;
+    }
+    if (error)
+        *error = StatusText(status);
+    return false;
+}
+
+bool TServiceManager::Failed(intptr_t code) const
+{
+    for (intptr_t c : FLastCodes)
+        if (c == code)
+            return true;
+    return false;
 }
 
 QString TServiceManager::DefaultName()
@@ -112,11 +146,8 @@ bool TServiceManager::Attach(QString* error, const QString& name)
     ISC_STATUS_ARRAY status = {};
     isc_svc_handle handle = 0;
     isc_service_attach(status, 0, service.constData(), &handle, ISC_USHORT(spb.size()), spb.constData());
-    if (Failed(status)) {
-        if (error)
-            *error = StatusText(status);
+    if (!Check(status, error))
         return false;
-    }
     FHandle = handle;
     return true;
 }
@@ -136,12 +167,25 @@ bool TServiceManager::Start(const TSpb& request, QString* error)
     ISC_STATUS_ARRAY status = {};
     isc_svc_handle handle = FHandle;
     isc_service_start(status, &handle, nullptr, ISC_USHORT(request.Bytes().size()), request.Bytes().constData());
-    if (Failed(status)) {
-        if (error)
-            *error = StatusText(status);
+    return Check(status, error);
+}
+
+bool TServiceManager::Run(const TSpb& request, QString* error)
+{
+    if (!Start(request, error))
         return false;
+    for (;;) {
+        QString line;
+        switch (ReadLine(5, &line, error)) {
+        case TRead::Line:
+        case TRead::Waiting:
+            continue;
+        case TRead::End:
+            return true;
+        case TRead::Failed:
+            return false;
+        }
     }
-    return true;
 }
 
 TServiceManager::TRead TServiceManager::ReadLine(int timeoutSeconds, QString* line, QString* error)
@@ -155,11 +199,8 @@ TServiceManager::TRead TServiceManager::ReadLine(int timeoutSeconds, QString* li
     ISC_STATUS_ARRAY status = {};
     isc_svc_handle handle = FHandle;
     isc_service_query(status, &handle, nullptr, sizeof send, send, sizeof request, request, sizeof result, result);
-    if (Failed(status)) {
-        if (error)
-            *error = StatusText(status);
+    if (!Check(status, error))
         return TRead::Failed;
-    }
     const char* p = result;
     const char* end = result + sizeof result;
     bool timedOut = false;
@@ -202,11 +243,8 @@ bool TServiceManager::AttachedDatabases(QStringList* names, int* attachments, QS
     ISC_STATUS_ARRAY status = {};
     isc_svc_handle handle = FHandle;
     isc_service_query(status, &handle, nullptr, 0, nullptr, sizeof request, request, sizeof result, result);
-    if (Failed(status)) {
-        if (error)
-            *error = StatusText(status);
+    if (!Check(status, error))
         return false;
-    }
     names->clear();
     *attachments = 0;
     const char* p = result;

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <vector>
 
 // The request buffer of one service action.
 class TSpb {
@@ -13,6 +14,7 @@ public:
     explicit TSpb(char action);
     TSpb& Text(char tag, const QString& value);   // 2-byte length, then the bytes
     TSpb& Int(char tag, uint32_t value);          // 4 bytes, little end first
+    TSpb& Byte(char tag, uint8_t value);          // 1 byte (the shutdown and online modes)
     TSpb& Flag(char tag);                         // the tag alone
     const QByteArray& Bytes() const { return FBytes; }
 
@@ -38,6 +40,9 @@ public:
     bool Attached() const { return FHandle != 0; }
 
     bool Start(const TSpb& request, QString* error);
+    // Starts a service and reads its output to the end: for actions that report only how
+    // they ended (database properties). False with the server's text when it failed.
+    bool Run(const TSpb& request, QString* error);
 
     enum class TRead { Line, Waiting, End, Failed };
     // One line of the running service's output, waiting at most timeoutSeconds for it.
@@ -49,8 +54,15 @@ public:
     // and the number of attachments in all.
     bool AttachedDatabases(QStringList* names, int* attachments, QString* error);
 
+    // The GDS codes of the last failure, in the server's order; empty after a success.
+    const std::vector<intptr_t>& LastCodes() const { return FLastCodes; }
+    bool Failed(intptr_t code) const;
+
 private:
+    bool Check(const intptr_t* status, QString* error);
+
     uint32_t FHandle = 0;
+    std::vector<intptr_t> FLastCodes;
 };
 
 // The text of a Firebird status vector.

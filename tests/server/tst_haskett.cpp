@@ -77,6 +77,7 @@ private slots:
     {
         Rec.reset();
         AutoRun::SetDirectoryForTests(QString());
+        TfrmHaskett::SetTrayForTests(std::nullopt);
     }
 
     void readsPort_data()
@@ -238,6 +239,7 @@ private slots:
 
     void unsavedEditsAreDroppedWhenShownAgain()
     {
+        TfrmHaskett::SetTrayForTests(true);   // hidden to the notification area
         auto frm = Start(ServerXml(QString::number(FreePort()), QStringLiteral("kept")));
         frm->show();
         frm->edtDBPath->setText(QStringLiteral("typed"));
@@ -290,6 +292,7 @@ private slots:
 
     void closeHidesAndExitAsks()
     {
+        TfrmHaskett::SetTrayForTests(true);
         auto frm = Start(ServerXml(QString::number(FreePort()), QStringLiteral("x")));
         QSignalSpy quit(frm.get(), &TfrmHaskett::Quit);
         frm->show();
@@ -315,6 +318,45 @@ private slots:
         QCOMPARE(quit.count(), 1);
         QVERIFY(frm->Finished());
         QVERIFY(!frm->Listening());
+    }
+
+    void withoutTrayCloseAsks_data()
+    {
+        QTest::addColumn<int>("answer");   // Haskett::TMsgAnswer
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("yes ends") << int(Haskett::TMsgAnswer::Yes) << true;
+        QTest::newRow("no keeps the window") << int(Haskett::TMsgAnswer::No) << false;
+    }
+
+    void withoutTrayCloseAsks()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, ends);
+        // The offscreen platform has no notification area; said outright all the same.
+        TfrmHaskett::SetTrayForTests(false);
+        QVERIFY(!TfrmHaskett::HasTray());
+        auto frm = Start(ServerXml(QString::number(FreePort()), QStringLiteral("x")));
+        QSignalSpy quit(frm.get(), &TfrmHaskett::Quit);
+        frm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frm.get()));
+        Rec->Answers.enqueue(Haskett::TMsgAnswer(answer));
+        frm->close();
+        QCOMPARE(Rec->Messages.size(), 1);
+        QCOMPARE(Rec->Messages[0].Text, QStringLiteral("确定要退出系统吗？"));
+        QCOMPARE(Rec->Messages[0].Caption, QStringLiteral("确认："));
+        QVERIFY(Rec->Messages[0].Question);
+        QCOMPARE(Rec->Messages[0].Owner, frm.get());
+        QCOMPARE(quit.count(), ends ? 1 : 0);
+        QCOMPARE(frm->Finished(), ends);
+        QCOMPARE(frm->isVisible(), !ends);
+        QCOMPARE(frm->Listening(), !ends);
+
+        // "隐藏窗口" does not lose the window either: it only goes to the task bar.
+        if (!ends) {
+            QTest::mouseClick(frm->btnHide, Qt::LeftButton);
+            QVERIFY(frm->isVisible());
+            QVERIFY(frm->isMinimized());
+        }
     }
 
     void startAtLogon()

@@ -1,7 +1,12 @@
 // Backup and restore driven through the window's buttons against the real database server:
-// a restore gives back the rows of the backup, failures are reported as failures, and a
-// database still in use is never replaced.
+// a restore gives back the rows of the backup, failures are reported as failures, a cut
+// backup never replaces the database, the database is shut to workstations while a restore
+// runs, and a database still in use is never replaced.
 #include "Clock.h"
+#include "DbAccount.h"
+#include "DbCheck.h"
+#include "DbErrors.h"
+#include "FbClient.h"
 #include "FlatButton.h"
 #include "Handshake.h"
 #include "LabeledEdit.h"
@@ -13,6 +18,7 @@
 #include <QDir>
 #include <QHostAddress>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -50,6 +56,41 @@ void OpenToServer(const QString& folder)
     ::chmod(QFile::encodeName(folder).constData(), 0777);
 }
 
+// The rows of one table, as isql prints them.
+qint64 Rows(const QString& file, const QString& table)
+{
+    const QString out = Isql(file, QStringLiteral("SELECT COUNT(*) FROM %1;\n").arg(table).toUtf8());
+    const QStringList words = out.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    return words.isEmpty() ? -1 : words.last().toLongLong();
+}
+
+// Attaches to location as a workstation does and says how that went.
+struct TAttempt {
+    bool Attached = false;
+    bool Shutdown = false;     // refused with the database's shutdown code
+    QString UserText;          // what the workstation tells its user
+};
+
+TAttempt Attach(const QString& location)
+{
+    TAttempt a;
+    TFbConnection c;
+    try {
+        c.Attach(location, DbAccount::UserName(), DbAccount::Password());
+        a.Attached = true;
+    } catch (const TFbError& e) {
+        a.Shutdown = e.HasCode(FbCodes::Shutdown);
+        a.UserText = DescribeError(e).Text;
+    }
+    return a;
+}
+
+// Runs sql in file; false when isql reports an error.
+bool RunSql(const QString& file, const QByteArray& sql)
+{
+    return !Isql(file, sql).contains(QLatin1String("SQLSTATE"));
+}
+
 } // namespace
 
 class TestMaintenance : public QObject {
@@ -62,6 +103,48 @@ class TestMaintenance : public QObject {
 
     QString Program() const { return Db->Folder() + QLatin1Char('/'); }
     QString Data() const { return Program() + QStringLiteral("DATA/DATA.FDB"); }
+    QStringList DataFiles() const { return QDir(Program() + QStringLiteral("DATA")).entryList({QStringLiteral("*.FDB")}); }
+
+    // Our own backup of the program folder's database, made through the window.
+    QString MakeBackup(const QString& folderName)
+    {
+        const QString bak = Program() + folderName;
+        OpenToServer(bak);
+        Frm->edtBakPath->setText(bak);
+        QTest::mouseClick(Frm->btnBackup, Qt::LeftButton);
+        if (!WaitForMessage() || Rec->Last() != TMaintenance::BackupOk)
+            return QString();
+        Rec->Messages.clear();
+        return bak + QStringLiteral("/2009-3-5.BAK");
+    }
+
+    // A copy of file cut after bytes, readable by the database server.
+    QString CutCopy(const QString& file, qint64 bytes)
+    {
+        QFile in(file);
+        if (!in.open(QIODevice::ReadOnly))
+            return QString();
+        const QString out = Program() + QStringLiteral("cut.BAK");
+        QFile f(out);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(in.read(bytes)) != bytes)
+            return QString();
+        f.close();
+        ::chmod(QFile::encodeName(out).constData(), 0666);
+        return out;
+    }
+
+    // The end of a backup's content: the file is padded with zero bytes to a whole block.
+    static qint64 ContentSize(const QString& file)
+    {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly))
+            return 0;
+        const QByteArray bytes = f.readAll();
+        qint64 n = bytes.size();
+        while (n > 0 && bytes[n - 1] == 0)
+            --n;
+        return n;
+    }
 
     // Waits for the operation's one message, answering check-ins all the while.
     bool WaitForMessage(int* handshakes = nullptr)
@@ -165,8 +248,21 @@ private slots:
         Rec->Messages.clear();
         QTest::mouseClick(Frm->btnRecover, Qt::LeftButton);
         QVERIFY(WaitForMessage());
-        QCOMPARE(Rec->Last(), QStringLiteral("数据库恢复成功!"));
+        QVERIFY2(Rec->Last().startsWith(QStringLiteral("数据库恢复成功!\n")), qPrintable(Rec->Last()));
+        QCOMPARE(Rec->Messages.last().Icon, Haskett::TMsgIcon::Information);
         QCOMPARE(Isql(Data(), ChecksumSql), before);
+        // The message names what came back, table by table.
+        for (const auto& [caption, table] : {std::pair<QString, QString>{QStringLiteral("员工"), QStringLiteral("TB_EMPLOYEE")},
+                                             {QStringLiteral("维修单"), QStringLiteral("TB_REPAIR")},
+                                             {QStringLiteral("客户"), QStringLiteral("TB_CUSTOMER")},
+                                             {QStringLiteral("库存批次"), QStringLiteral("TB_STOCK")},
+                                             {QStringLiteral("销售明细"), QStringLiteral("TB_SALES")}}) {
+            const qint64 rows = Rows(Data(), table);
+            QVERIFY(rows > 0);
+            QVERIFY2(Rec->Last().contains(QStringLiteral("%1 %2").arg(caption).arg(rows)), qPrintable(Rec->Last()));
+        }
+        QVERIFY(Rec->Last().contains(QStringLiteral("维修单 300")));
+        QVERIFY(Attach(Data()).Attached);
         // The database that was replaced is kept beside it, dated.
         const QStringList kept = QDir(Program() + QStringLiteral("DATA")).entryList({QStringLiteral("DATA-2009-3-5-*.FDB")});
         QCOMPARE(kept.size(), 1);
@@ -237,6 +333,216 @@ private slots:
         QVERIFY2(Rec->Last().startsWith(QStringLiteral("恢复失败，请检查数据库文件！")), qPrintable(Rec->Last()));
         QCOMPARE(Isql(Data(), ChecksumSql), before);
         QVERIFY(!QFileInfo::exists(Frm->Maintenance()->RestoreTarget()));
+    }
+
+    void cutBackupKeepsTheDatabase_data()
+    {
+        // Where the cut falls: offset + share × the backup's content (its zero padding left out).
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<double>("share");
+        QTest::newRow("1 KB") << qint64(1024) << 0.0;
+        QTest::newRow("100 KB") << qint64(100 * 1024) << 0.0;
+        QTest::newRow("middle") << qint64(0) << 0.5;
+        QTest::newRow("near the end") << qint64(-100) << 1.0;
+        QTest::newRow("one byte short") << qint64(-1) << 1.0;
+    }
+
+    void cutBackupKeepsTheDatabase()
+    {
+        QFETCH(qint64, offset);
+        QFETCH(double, share);
+        const QString good = MakeBackup(QStringLiteral("bak"));
+        QVERIFY(!good.isEmpty());
+        const qint64 content = ContentSize(good);
+        const qint64 at = offset + qint64(share * double(content));
+        QVERIFY2(at > 0 && at < content, qPrintable(QStringLiteral("%1 of %2").arg(at).arg(content)));
+        const QString cut = CutCopy(good, at);
+        QVERIFY(!cut.isEmpty());
+        // Work done since the backup: a swap would lose it.
+        QVERIFY(RunSql(Data(), "DELETE FROM TB_CUSTOMER WHERE ID > 10; COMMIT;"));
+        const QString before = Isql(Data(), ChecksumSql);
+
+        Frm->edtRecoverFile->setText(cut);
+        QTest::mouseClick(Frm->btnRecover, Qt::LeftButton);
+        QVERIFY(WaitForMessage());
+        QVERIFY2(Rec->Last().startsWith(TMaintenance::RestoreFailed + QLatin1Char('\n')), qPrintable(Rec->Last()));
+        QVERIFY2(Rec->Last().size() > TMaintenance::RestoreFailed.size() + 8, qPrintable(Rec->Last()));   // and why
+        QCOMPARE(Rec->Messages.last().Icon, Haskett::TMsgIcon::Warning);
+        QCOMPARE(Isql(Data(), ChecksumSql), before);
+        QCOMPARE(DataFiles(), QStringList{QStringLiteral("DATA.FDB")});   // no partial file, no kept copy
+        QVERIFY(!Frm->Maintenance()->LiveShut());
+        QVERIFY(Attach(Data()).Attached);
+        QVERIFY(Frm->btnRecover->isEnabled());
+    }
+
+    void restoreShutsTheDatabaseWhileItRuns_data()
+    {
+        QTest::addColumn<bool>("good");
+        QTest::newRow("good backup") << true;
+        QTest::newRow("cut backup") << false;
+    }
+
+    void restoreShutsTheDatabaseWhileItRuns()
+    {
+        QFETCH(bool, good);
+        const QString backup = MakeBackup(QStringLiteral("bak"));
+        QVERIFY(!backup.isEmpty());
+        const QString file = good ? backup : CutCopy(backup, ContentSize(backup) / 2);
+        QVERIFY(!file.isEmpty());
+        Frm->Handshake()->Fingerprint = [](QString* out) { *out = QStringLiteral("own"); return true; };
+
+        Frm->edtRecoverFile->setText(file);
+        QTest::mouseClick(Frm->btnRecover, Qt::LeftButton);
+        QVERIFY(Frm->Maintenance()->Busy());
+        // Right after the start, before the UI thread has heard anything of the service: a
+        // workstation attaching over the network is refused with the shutdown code.
+        const TAttempt remote = Attach(TTestDb::ServerLocation(Data()));
+        QVERIFY(!remote.Attached);
+        QVERIFY(remote.Shutdown);
+        QVERIFY2(remote.UserText.contains(QStringLiteral("维护")), qPrintable(remote.UserText));
+        QVERIFY(Frm->Maintenance()->LiveShut());
+
+        // The handshake still answers, and what it tells a workstation on this machine is
+        // refused the same way.
+        QTcpSocket peer;
+        peer.connectToHost(QHostAddress::LocalHost, quint16(Frm->Handshake()->ServerPort()));
+        QVERIFY(peer.waitForConnected(5000));
+        peer.write("CHECKIN#OWN");
+        QVERIFY(QTest::qWaitFor([&] { return peer.bytesAvailable() > 0; }, 5000));
+        QCOMPARE(peer.readAll(), QByteArray("DBPATH#") + Data().toUtf8());
+        const TAttempt local = Attach(Data());
+        QVERIFY(!local.Attached);
+        QVERIFY(local.Shutdown);
+
+        QVERIFY(WaitForMessage());
+        QCOMPARE(Rec->Last().startsWith(TMaintenance::RestoreOk), good);
+        QVERIFY(!Frm->Maintenance()->LiveShut());
+        // Open again: the new file after a success, the old one after a failure.
+        QVERIFY(Attach(TTestDb::ServerLocation(Data())).Attached);
+        QVERIFY(Attach(Data()).Attached);
+        QCOMPARE(Rows(Data(), QStringLiteral("TB_REPAIR")), qint64(300));
+        if (good) {
+            // The old database, kept beside the new one, can be opened too.
+            const QStringList kept = QDir(Program() + QStringLiteral("DATA")).entryList({QStringLiteral("DATA-*.FDB")});
+            QCOMPARE(kept.size(), 1);
+            QVERIFY(Attach(Program() + QStringLiteral("DATA/") + kept[0]).Attached);
+        }
+    }
+
+    void closingDuringARestoreOpensTheDatabase()
+    {
+        const QString backup = MakeBackup(QStringLiteral("bak"));
+        QVERIFY(!backup.isEmpty());
+        Frm->edtRecoverFile->setText(backup);
+        QTest::mouseClick(Frm->btnRecover, Qt::LeftButton);
+        QVERIFY(!Attach(Data()).Attached);
+        QVERIFY(Frm->Maintenance()->LiveShut());
+        Frm.reset();   // the program ends while its restore runs
+        QVERIFY(Attach(Data()).Attached);
+        QCOMPARE(Rows(Data(), QStringLiteral("TB_REPAIR")), qint64(300));
+    }
+
+    void shutDownIsRefusedWhileAttached()
+    {
+        // A workstation that attached after the first look: the shutdown itself refuses.
+        TFbConnection workstation;
+        workstation.Attach(TTestDb::ServerLocation(Data()), DbAccount::UserName(), DbAccount::Password());
+        bool inUse = false;
+        QString error;
+        QVERIFY(!TMaintenance::ShutDown(Data(), &inUse, &error));
+        QVERIFY(inUse);
+        QVERIFY(!error.isEmpty());
+        QVERIFY(Attach(Data()).Attached);
+        QCOMPARE(workstation.Execute(QStringLiteral("SELECT COUNT(*) FROM TB_REPAIR")).At(0, 0).AsInt64(), qint64(300));
+    }
+
+    void restoreReplacesAnUnusableDatabase_data()
+    {
+        QTest::addColumn<bool>("present");   // a file that is no database, or none at all
+        QTest::newRow("not a database") << true;
+        QTest::newRow("missing") << false;
+    }
+
+    void restoreReplacesAnUnusableDatabase()
+    {
+        QFETCH(bool, present);
+        const QString backup = MakeBackup(QStringLiteral("bak"));
+        QVERIFY(!backup.isEmpty());
+        QVERIFY(QFile::remove(Data()));
+        if (present) {
+            QVERIFY(WriteText(Data(), QStringLiteral("坏了")));
+            ::chmod(QFile::encodeName(Data()).constData(), 0666);
+        }
+        Frm->edtRecoverFile->setText(backup);
+        QTest::mouseClick(Frm->btnRecover, Qt::LeftButton);
+        QVERIFY(WaitForMessage());
+        QVERIFY2(Rec->Last().startsWith(TMaintenance::RestoreOk), qPrintable(Rec->Last()));
+        QCOMPARE(Rows(Data(), QStringLiteral("TB_REPAIR")), qint64(300));
+        QCOMPARE(DataFiles().size(), present ? 2 : 1);   // the bad file is kept beside it
+    }
+
+    void checkDatabase_data()
+    {
+        QTest::addColumn<QByteArray>("sql");       // what is done to a good database first
+        QTest::addColumn<bool>("shut");            // then shut to attachments
+        QTest::addColumn<QString>("reason");       // empty: it passes
+        QTest::newRow("good") << QByteArray() << false << QString();
+        QTest::newRow("no administrator")
+            << QByteArray("DELETE FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = '管理员'; COMMIT;") << false << QStringLiteral("管理员");
+        QTest::newRow("table missing") << QByteArray("DROP TABLE TB_THEUNIT; COMMIT;") << false << QStringLiteral("TB_THEUNIT");
+        QTest::newRow("shut") << QByteArray() << true << QStringLiteral("无法打开");
+    }
+
+    void checkDatabase()
+    {
+        QFETCH(QByteArray, sql);
+        QFETCH(bool, shut);
+        QFETCH(QString, reason);
+        if (!sql.isEmpty())
+            QVERIFY(RunSql(Data(), sql));
+        if (shut) {
+            bool inUse = true;
+            QString error;
+            QVERIFY2(TMaintenance::ShutDown(Data(), &inUse, &error), qPrintable(error));
+        }
+        const TDbCheck check = CheckDatabase(Data());
+        if (shut) {
+            QString error;
+            QVERIFY2(TMaintenance::BringOnline(Data(), &error), qPrintable(error));
+        }
+        QCOMPARE(check.Ok, reason.isEmpty());
+        if (reason.isEmpty()) {
+            QCOMPARE(check.Counts.size(), 9);
+            QCOMPARE(check.Counts[0].Table, QStringLiteral("TB_EMPLOYEE"));
+            QCOMPARE(check.Counts[0].Rows, Rows(Data(), QStringLiteral("TB_EMPLOYEE")));
+            QVERIFY(check.CountsText().contains(QStringLiteral("维修单 300")));
+        } else {
+            QVERIFY2(check.Reason.contains(reason), qPrintable(check.Reason));
+        }
+    }
+
+    void checkDatabaseOfAFileThatIsNone()
+    {
+        const QString junk = Program() + QStringLiteral("DATA/junk.FDB");
+        QVERIFY(WriteText(junk, QStringLiteral("不是数据库")));
+        ::chmod(QFile::encodeName(junk).constData(), 0666);
+        const TDbCheck check = CheckDatabase(junk);
+        QVERIFY(!check.Ok);
+        QVERIFY(!check.Reason.isEmpty());
+        QVERIFY(!CheckDatabase(Program() + QStringLiteral("DATA/none.FDB")).Ok);
+    }
+
+    void schemaTablesAreTheSchemas()
+    {
+        // The check's list is made from database/schema.sql at build time.
+        const QString schema = ReadText(QStringLiteral(TARNWELL_SOURCE_DIR "/database/schema.sql"));
+        QStringList tables;
+        const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+\"?(\\w+)"),
+                                        QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
+        for (auto it = create.globalMatch(schema); it.hasNext();)
+            tables << it.next().captured(1).toUpper();
+        QVERIFY(tables.contains(QStringLiteral("TB_EMPLOYEE")));
+        QCOMPARE(SchemaTables(), tables);
     }
 
     void emptyFieldsDoNothing()

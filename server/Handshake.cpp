@@ -1,6 +1,7 @@
 #include "Handshake.h"
 
 #include "Gbk.h"
+#include "Log.h"
 #include "MoravekHead.h"
 
 #include <QHostAddress>
@@ -79,8 +80,10 @@ void THandshake::OnNewConnection()
         QTcpSocket* s = FServer->nextPendingConnection();
         if (!s)
             break;
-        if (FConnections.size() >= MaxConnections)
+        if (FConnections.size() >= MaxConnections) {
+            qCWarning(lcNet).noquote() << QStringLiteral("连接数已达上限 %1，关闭最久未活动的连接").arg(MaxConnections);
             CloseOldestIdle();
+        }
         // Qt buffers no more than this: one byte over the cap tells garbage from a message.
         s->setReadBufferSize(MaxMessageBytes + 1);
         FConnections.insert(s, TConnection{++FTick, 0});
@@ -122,6 +125,7 @@ void THandshake::OnReadyRead(QTcpSocket* socket)
         return;
     it->LastActive = ++FTick;
     if (socket->bytesAvailable() > MaxMessageBytes) {
+        qCWarning(lcNet).noquote() << QStringLiteral("拒绝 %1：消息超过 %2 字节").arg(socket->peerAddress().toString()).arg(MaxMessageBytes);
         Drop(socket);
         return;
     }
@@ -132,8 +136,11 @@ void THandshake::OnReadyRead(QTcpSocket* socket)
     const QByteArray keyword = Handshake::Keyword(message);
     if (keyword != Handshake::CheckIn && keyword != Handshake::CheckOut) {
         it->GarbageBytes += message.size();
-        if (it->GarbageBytes > MaxMessageBytes)
+        if (it->GarbageBytes > MaxMessageBytes) {
+            qCWarning(lcNet).noquote() << QStringLiteral("拒绝 %1：发来 %2 字节无法识别的数据")
+                                              .arg(socket->peerAddress().toString()).arg(it->GarbageBytes);
             Drop(socket);
+        }
         return;
     }
 
@@ -155,6 +162,7 @@ QByteArray THandshake::HandleMessage(const QByteArray& message, const QString& p
 
     if (keyword == Handshake::CheckIn) {
         if (!FCheckedIn.contains(peer)) {
+            qCInfo(lcNet).noquote() << QStringLiteral("工作站 %1 登记").arg(peer);
             FCheckedIn << peer;
             emit PanelChanged(PanelText(int(FCheckedIn.size())));
         }

@@ -1,6 +1,11 @@
 #include "Main.h"
 
 #include "AutoRun.h"
+#include "Clock.h"
+#include "DbAccount.h"
+#include "FbClient.h"
+#include "Log.h"
+#include "SchemaUpgrade.h"
 #include "FlatButton.h"
 #include "FlatPanel.h"
 #include "Handshake.h"
@@ -19,6 +24,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
@@ -43,6 +49,7 @@ const QString StartedBalloon = QStringLiteral("服务端已启动！");
 const QString NoWorkstations = QStringLiteral("当前连接用户数 0");
 const QString BackingUp = QStringLiteral("正在备份...");
 const QString Restoring = QStringLiteral("正在恢复...");
+const QString UpgradeBackingUp = QStringLiteral("数据库需要升级，正在先行备份...");
 
 std::optional<bool> TrayForTests;
 
@@ -217,23 +224,115 @@ void TfrmHaskett::CreateTray()
 
 void TfrmHaskett::StartUp()
 {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (HasTray()) {
         trycn->show();
         trycn->showMessage(TrayTip(), StartedBalloon, QSystemTrayIcon::NoIcon, 3000);
     }
     QString error;
     if (!ReadServerXml(FSettings.XmlPath(), &FSettings, &error)) {
+        qCWarning(lcStart).noquote() << error;
         ShowMsg(error, ErrorCaption, TMsgIcon::Error);
         return;
     }
     FSettings.LocalIP = LocalAddress();
+    qCInfo(lcStart).noquote() << QStringLiteral("Haskett 启动，程序目录 %1，数据库 %2").arg(FSettings.AppPath, FSettings.DBPath);
+    if (PrepareSchema() == TSchemaStep::Ready)
+        Serve();
+}
+
+void TfrmHaskett::Serve()
+{
+    QString error;
     if (!FHandshake->Listen(FSettings.Port, &error)) {
+        qCWarning(lcStart).noquote() << error;
         ShowMsg(error, ErrorCaption, TMsgIcon::Error);
         return;
     }
     SetServiceState(Running);
     FSettings.ExitRequested = false;
     FSettings.AutoRun = AutoRun::Exists(QCoreApplication::applicationFilePath());
+}
+
+TfrmHaskett::TSchemaStep TfrmHaskett::PrepareSchema()
+{
+    const QString file = FSettings.DataFile();
+    if (!QFileInfo::exists(file))
+        return TSchemaStep::Ready;   // nothing here to upgrade; the workstations will say what is wrong
+    int version = 0;
+    try {
+        TFbConnection db;
+        db.Attach(file, DbAccount::UserName(), DbAccount::Password());
+        version = SchemaVersion(db);
+    } catch (const TFbError& e) {
+        // Served as before: the workstations meet the same error and say what it is.
+        qCWarning(lcMaintain).noquote() << QStringLiteral("无法读取数据库版本：%1 | %2").arg(file, e.Text());
+        return TSchemaStep::Ready;
+    }
+    if (version == ProgramSchemaVersion())
+        return TSchemaStep::Ready;
+    if (version > ProgramSchemaVersion()) {
+        const QString text = QStringLiteral("数据库 %1 的版本 (%2) 比本程序 (%3) 新，服务没有启动，数据库未作改动。\n"
+                                            "请安装新版的服务端和工作站程序。")
+                                 .arg(QDir::toNativeSeparators(file)).arg(version).arg(ProgramSchemaVersion());
+        qCWarning(lcMaintain).noquote() << text;
+        ShowMsg(text, ErrorCaption, TMsgIcon::Error);
+        return TSchemaStep::Refused;
+    }
+    // Older: a backup first, beside the database, then the upgrade.
+    const QString folder = FSettings.AppPath + QStringLiteral("DATA/BEFORE-UPGRADE");
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                      QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                      QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
+    qCInfo(lcMaintain).noquote() << QStringLiteral("数据库版本 %1，程序版本 %2：先备份到 %3，再升级")
+                                        .arg(version).arg(ProgramSchemaVersion()).arg(folder);
+    FUpgradeBackup = true;
+    FUpgradeBackupFile = TMaintenance::BackupFileName(folder, Clock::Today());
+    QFile::remove(FUpgradeBackupFile);   // a backup left by an earlier attempt today
+    SetBusy(true);
+    lblProgress->setText(UpgradeBackingUp);
+    if (!FMaintenance->StartBackup(folder)) {
+        FUpgradeBackup = false;
+        SetBusy(false);
+        return TSchemaStep::Refused;
+    }
+    return TSchemaStep::Waiting;
+}
+
+void TfrmHaskett::FinishUpgrade(bool backupOk, const QString& message)
+{
+    FUpgradeBackup = false;
+    SetBusy(false);
+    lblProgress->clear();
+    const QFileInfo bak(FUpgradeBackupFile);
+    if (!backupOk || !bak.exists() || bak.size() == 0) {
+        const QString text = QStringLiteral("数据库需要升级，但升级前的备份没有成功，服务没有启动，数据库未作改动。\n%1")
+                                 .arg(backupOk ? QStringLiteral("备份文件 %1 不存在或为空。").arg(FUpgradeBackupFile)
+                                               : message);
+        qCWarning(lcMaintain).noquote() << text;
+        ShowMsg(text, ErrorCaption, TMsgIcon::Error);
+        return;
+    }
+    QString report;
+    TSchemaUpgrade outcome = TSchemaUpgrade::Failed;
+    {
+        TFbConnection db;
+        try {
+            db.Attach(FSettings.DataFile(), DbAccount::UserName(), DbAccount::Password());
+            outcome = UpgradeSchema(db, &report);
+        } catch (const TFbError& e) {
+            report = e.Text();
+        }
+    }
+    if (outcome == TSchemaUpgrade::Upgraded || outcome == TSchemaUpgrade::UpToDate) {
+        qCInfo(lcMaintain).noquote() << QStringLiteral("数据库已升级（升级前备份 %1）：%2").arg(FUpgradeBackupFile, report);
+        Serve();
+        return;
+    }
+    const QString text = QStringLiteral("数据库升级失败，服务没有启动。升级前的备份在 %1。\n%2")
+                             .arg(QDir::toNativeSeparators(FUpgradeBackupFile), report);
+    qCWarning(lcMaintain).noquote() << text;
+    ShowMsg(text, ErrorCaption, TMsgIcon::Error);
 }
 
 bool TfrmHaskett::Listening() const
@@ -381,6 +480,7 @@ void TfrmHaskett::btnBackupClick()
         return;
     SetBusy(true);
     lblProgress->setText(BackingUp);
+    qCInfo(lcMaintain).noquote() << QStringLiteral("开始备份到 %1").arg(edtBakPath->text());
     FMaintenance->StartBackup(edtBakPath->text());
 }
 
@@ -390,11 +490,17 @@ void TfrmHaskett::btnRecoverClick()
         return;
     SetBusy(true);
     lblProgress->setText(Restoring);
+    qCInfo(lcMaintain).noquote() << QStringLiteral("开始从 %1 恢复").arg(edtRecoverFile->text());
     FMaintenance->StartRestore(edtRecoverFile->text());
 }
 
 void TfrmHaskett::OnMaintenanceDone(bool ok, const QString& message)
 {
+    if (FUpgradeBackup) {
+        FinishUpgrade(ok, message);
+        return;
+    }
+    qCInfo(lcMaintain).noquote() << (ok ? QStringLiteral("完成：") : QStringLiteral("失败：")) + message;
     SetBusy(false);
     lblProgress->clear();
     ShowMsg(message, NoticeCaption, ok ? TMsgIcon::Information : TMsgIcon::Warning);

@@ -104,6 +104,12 @@ private:
     void CreateControls();
     void CreateTray();
     void StartUp();
+    // The database this server owns is brought to the program's schema before any workstation
+    // is served: after a backup whose service finished cleanly, never over a newer database.
+    enum class TSchemaStep { Ready, Waiting, Refused };
+    TSchemaStep PrepareSchema();
+    void FinishUpgrade(bool backupOk, const QString& message);
+    void Serve();
     void SetServiceState(const QString& text);
     void SetBusy(bool busy);
     void OnMaintenanceDone(bool ok, const QString& message);
@@ -114,4 +120,6 @@ private:
     QLabel* FPanels[3] = {};
     bool FBusy = false;
     bool FFinished = false;
+    bool FUpgradeBackup = false;   // the backup before a schema upgrade is running
+    QString FUpgradeBackupFile;
 };

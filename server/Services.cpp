@@ -1,5 +1,7 @@
 #include "Services.h"
 
+#include "DbAccount.h"
+
 #include "Gbk.h"
 
 #include <ibase.h>
@@ -116,12 +118,12 @@ QString TServiceManager::DefaultName()
 
 QString TServiceManager::User()
 {
-    return QStringLiteral("sysdba");
+    return DbAccount::UserName();
 }
 
 QString TServiceManager::Password()
 {
-    return QStringLiteral("quillfern");
+    return DbAccount::Password();
 }
 
 TServiceManager::~TServiceManager()

@@ -48,7 +48,7 @@ double Median(int runs, const std::function<void()>& prepare, const std::functio
     return ms[ms.size() / 2];
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -84,29 +84,37 @@ int main(int argc, char** argv)
         FillGrid(repair, &grid);
         repair.Close();
 
-        const double openMs = Median(runs, [&] { repair.Close(); }, [&] {
-            repair.Open();
-            FillGrid(repair, &grid);
-        });
+        const double openMs = Median(
+            runs, [&] { repair.Close(); },
+            [&] {
+                repair.Open();
+                FillGrid(repair, &grid);
+            });
         const int total = repair.TotalCount, pages = repair.PageCount;
 
-        const double lastMs = Median(runs, [&] { repair.FirstPage(); }, [&] {
-            repair.LastPage();
-            FillGrid(repair, &grid);
-        });
+        const double lastMs = Median(
+            runs, [&] { repair.FirstPage(); },
+            [&] {
+                repair.LastPage();
+                FillGrid(repair, &grid);
+            });
         const int lastRows = set->RecordCount();
 
-        const double countMs = Median(runs, none, [&] {
-            pool.Execute(repair.CountSQL());
-        });
+        const double countMs = Median(runs, none, [&] { pool.Execute(repair.CountSQL()); });
 
         const QString filter = QStringLiteral("CAR_NO LIKE '京A1%'");
         int filteredTotal = 0;
-        const double filteredMs = Median(runs, [&] { repair.Close(); repair.SetFilter(filter); }, [&] {
-            repair.Open();
-            FillGrid(repair, &grid);
-            filteredTotal = repair.TotalCount;
-        });
+        const double filteredMs = Median(
+            runs,
+            [&] {
+                repair.Close();
+                repair.SetFilter(filter);
+            },
+            [&] {
+                repair.Open();
+                FillGrid(repair, &grid);
+                filteredTotal = repair.TotalCount;
+            });
         repair.Close();
         repair.SetFilter(QString());
         const double peakMb = PeakMb();
@@ -128,16 +136,29 @@ int main(int argc, char** argv)
         const double naivePeakMb = PeakMb();
 
         // Every other list of the main window, page 1 with its count and the last page.
-        struct TList { const char* Name; std::unique_ptr<TData> Source; };
-        TList lists[] = {{"TEmployee", std::make_unique<TEmployee>()}, {"TSales", std::make_unique<TSales>()},
-                         {"TSupplier", std::make_unique<TSupplier>()}, {"TContact", std::make_unique<TContact>()},
+        struct TList {
+            const char* Name;
+            std::unique_ptr<TData> Source;
+        };
+        TList lists[] = {{"TEmployee", std::make_unique<TEmployee>()},   {"TSales", std::make_unique<TSales>()},
+                         {"TSupplier", std::make_unique<TSupplier>()},   {"TContact", std::make_unique<TContact>()},
                          {"TCommodity", std::make_unique<TCommodity>()}, {"TTool", std::make_unique<TTool>()},
-                         {"TStorage", std::make_unique<TStorage>()}, {"TStock", std::make_unique<TStock>()}};
+                         {"TStorage", std::make_unique<TStorage>()},     {"TStock", std::make_unique<TStock>()}};
         for (TList& l : lists) {
             TData& d = *l.Source;
             d.SetDataSet(set);
-            const double o = Median(3, [&] { d.Close(); }, [&] { d.Open(); FillGrid(d, &grid); });
-            const double last = Median(3, [&] { d.FirstPage(); }, [&] { d.LastPage(); FillGrid(d, &grid); });
+            const double o = Median(
+                3, [&] { d.Close(); },
+                [&] {
+                    d.Open();
+                    FillGrid(d, &grid);
+                });
+            const double last = Median(
+                3, [&] { d.FirstPage(); },
+                [&] {
+                    d.LastPage();
+                    FillGrid(d, &grid);
+                });
             std::printf("lists N=%lld: %-10s %8d rows  open_ms=%.1f last_ms=%.1f\n", n, l.Name, d.TotalCount, o, last);
             d.Close();
         }
@@ -147,8 +168,9 @@ int main(int argc, char** argv)
 
         std::printf("lists N=%lld: %d orders in %d pages; last page %d rows; %d match %s\n", n, total, pages, lastRows,
                     filteredTotal, filter.toUtf8().constData());
-        std::printf("lists N=%lld: count_ms=%.1f (SELECT COUNT(*) alone), naive counted %d keys, peak %.0f MB with them\n",
-                    n, countMs, naiveTotal, naivePeakMb);
+        std::printf(
+            "lists N=%lld: count_ms=%.1f (SELECT COUNT(*) alone), naive counted %d keys, peak %.0f MB with them\n", n,
+            countMs, naiveTotal, naivePeakMb);
         std::printf("lists N=%lld: open/naive speed-up %.1fx (median of %d runs)\n", n, naiveMs / openMs, runs);
         std::printf("lists N=%lld open_ms=%.1f last_ms=%.1f filtered_ms=%.1f naive_ms=%.1f peak_mb=%.0f\n", n, openMs,
                     lastMs, filteredMs, naiveMs, peakMb);

@@ -16,7 +16,7 @@ QDateTime& Fixed()
     return t;
 }
 
-} // namespace
+}   // namespace
 
 namespace Clock {
 
@@ -37,4 +37,4 @@ void SetClockForTests(const QDateTime& now)
     Fixed() = now;
 }
 
-} // namespace Clock
+}   // namespace Clock

@@ -9,4 +9,4 @@ QDate Today();
 QDateTime Now();
 // Fixes the clock at the given moment; an invalid QDateTime goes back to the real clock.
 void SetClockForTests(const QDateTime& now);
-}
+}   // namespace Clock

@@ -4,6 +4,12 @@
 #include <QString>
 
 namespace DbAccount {
-inline QString UserName() { return QStringLiteral("sysdba"); }
-inline QString Password() { return QStringLiteral("quillfern"); }
-} // namespace DbAccount
+inline QString UserName()
+{
+    return QStringLiteral("sysdba");
+}
+inline QString Password()
+{
+    return QStringLiteral("quillfern");
+}
+}   // namespace DbAccount

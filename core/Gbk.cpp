@@ -44,4 +44,4 @@ QString CutToBytes(const QString& text, int maxBytes)
     return out;
 }
 
-} // namespace Gbk
+}   // namespace Gbk

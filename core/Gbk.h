@@ -5,9 +5,9 @@
 #include <QString>
 
 namespace Gbk {
-QByteArray Encode(const QString& text);      // unmappable characters become '?'
+QByteArray Encode(const QString& text);   // unmappable characters become '?'
 QString Decode(const QByteArray& bytes);
-int ByteLength(const QString& text);         // a Chinese character counts 2
+int ByteLength(const QString& text);   // a Chinese character counts 2
 // The longest prefix of text whose GBK form fits in maxBytes, never cutting a character.
 QString CutToBytes(const QString& text, int maxBytes);
-}
+}   // namespace Gbk

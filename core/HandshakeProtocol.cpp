@@ -14,9 +14,10 @@ QByteArray Payload(const QByteArray& message)
     return hash < 0 ? message : message.mid(hash + 1);
 }
 
-} // namespace Handshake
+}   // namespace Handshake
 
-TMessageReader::TMessageReader(QObject* parent, int quietMs) : QObject(parent)
+TMessageReader::TMessageReader(QObject* parent, int quietMs)
+    : QObject(parent)
 {
     FQuiet.setSingleShot(true);
     FQuiet.setInterval(quietMs);

@@ -17,7 +17,7 @@ constexpr int MaxMessageBytes = 64 * 1024;
 QByteArray Keyword(const QByteArray& message);
 // What follows the keyword; the whole message when it has none.
 QByteArray Payload(const QByteArray& message);
-} // namespace Handshake
+}   // namespace Handshake
 
 // Collects the pieces of one message. Before a "#" has arrived it waits for more; after it,
 // the message is complete once no byte has come for QuietMs, or at the message cap.

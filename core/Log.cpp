@@ -64,10 +64,10 @@ void Handler(QtMsgType type, const QMessageLogContext& context, const QString& m
         if (s.Installed && type != QtDebugMsg) {
             QString text = message;
             text.replace(QLatin1Char('\n'), QStringLiteral(" | "));   // one event, one line
-            const QByteArray line = (Clock::Now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) +
-                                     QStringLiteral(" [%1] %2: %3\n")
-                                         .arg(QLatin1String(KindName(type)),
-                                              QLatin1String(context.category ? context.category : "default"), text))
+            const QByteArray line = (Clock::Now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))
+                                     + QStringLiteral(" [%1] %2: %3\n")
+                                           .arg(QLatin1String(KindName(type)),
+                                                QLatin1String(context.category ? context.category : "default"), text))
                                         .toUtf8();
             QFile file(s.FileName);
             if (file.exists() && file.size() + line.size() > s.Limit)
@@ -81,7 +81,7 @@ void Handler(QtMsgType type, const QMessageLogContext& context, const QString& m
         previous(type, context, message);
 }
 
-} // namespace
+}   // namespace
 
 namespace Log {
 
@@ -125,4 +125,4 @@ QString FileName()
     return s.FileName;
 }
 
-} // namespace Log
+}   // namespace Log

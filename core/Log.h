@@ -6,11 +6,11 @@
 #include <QLoggingCategory>
 #include <QString>
 
-Q_DECLARE_LOGGING_CATEGORY(lcStart)      // tarnwell.start: program start and end
-Q_DECLARE_LOGGING_CATEGORY(lcSession)    // tarnwell.session: logins, refused or not
-Q_DECLARE_LOGGING_CATEGORY(lcData)       // tarnwell.data: database errors shown to the user
+Q_DECLARE_LOGGING_CATEGORY(lcStart)   // tarnwell.start: program start and end
+Q_DECLARE_LOGGING_CATEGORY(lcSession)   // tarnwell.session: logins, refused or not
+Q_DECLARE_LOGGING_CATEGORY(lcData)   // tarnwell.data: database errors shown to the user
 Q_DECLARE_LOGGING_CATEGORY(lcMaintain)   // tarnwell.maintain: backup, restore, schema upgrades
-Q_DECLARE_LOGGING_CATEGORY(lcNet)        // tarnwell.net: handshake peers refused
+Q_DECLARE_LOGGING_CATEGORY(lcNet)   // tarnwell.net: handshake peers refused
 
 namespace Log {
 constexpr qint64 DefaultLimitBytes = 1024 * 1024;
@@ -22,4 +22,4 @@ void Install(const QString& file, qint64 limitBytes = DefaultLimitBytes, int kep
 // Back to the previous handler; the file is closed.
 void Uninstall();
 QString FileName();   // empty when not installed
-}
+}   // namespace Log

@@ -18,7 +18,7 @@ QString& LibraryDirOverride()
     return dir;
 }
 
-} // namespace
+}   // namespace
 
 TMoravek::TMoravek() = default;
 
@@ -38,8 +38,7 @@ QString TMoravek::LibraryName()
 
 QString TMoravek::LibraryPath()
 {
-    const QString dir = LibraryDirOverride().isEmpty() ? QCoreApplication::applicationDirPath()
-                                                       : LibraryDirOverride();
+    const QString dir = LibraryDirOverride().isEmpty() ? QCoreApplication::applicationDirPath() : LibraryDirOverride();
     return QDir(dir).filePath(LibraryName());
 }
 

@@ -21,9 +21,9 @@ public:
     bool Loaded() const;
 
     // The operations load the library first if Load was not called.
-    bool GetDriveMD5(QString* out, QString* error);                      // 32 lowercase hex digits
+    bool GetDriveMD5(QString* out, QString* error);   // 32 lowercase hex digits
     bool MD5String(const QString& text, QString* out, QString* error);   // digest of the GBK bytes
-    bool GetVersion(const QString& path, QString* out, QString* error);  // empty when none found
+    bool GetVersion(const QString& path, QString* out, QString* error);   // empty when none found
 
     static QString LibraryName();   // libMoravek.so / Moravek.dll
     static QString LibraryPath();   // in the program folder unless SetLibraryDir says otherwise

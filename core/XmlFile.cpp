@@ -24,7 +24,7 @@ QString DeclaredEncoding(const QDomDocument& doc)
     return QStringLiteral("UTF-8");
 }
 
-} // namespace
+}   // namespace
 
 bool TXmlFile::Load(const QString& path)
 {
@@ -43,8 +43,8 @@ bool TXmlFile::Load(const QString& path)
     QString msg;
     int line = 0, column = 0;
     if (!FDoc.setContent(&f, &msg, &line, &column)) {
-        FError = QStringLiteral("配置文件 %1 格式错误（第 %2 行第 %3 列）：%4")
-                     .arg(path).arg(line).arg(column).arg(msg);
+        FError =
+            QStringLiteral("配置文件 %1 格式错误（第 %2 行第 %3 列）：%4").arg(path).arg(line).arg(column).arg(msg);
         return false;
     }
     if (FDoc.documentElement().isNull()) {

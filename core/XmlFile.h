@@ -8,7 +8,7 @@ class TXmlFile {
 public:
     // Loads the file; false with ErrorText() when it is missing or not well-formed XML.
     bool Load(const QString& path);
-    bool Save();                      // back to the path it was loaded from
+    bool Save();   // back to the path it was loaded from
     QString ErrorText() const { return FError; }
     QString Path() const { return FPath; }
 
@@ -16,7 +16,7 @@ public:
     QDomElement Child(const QString& name) const;
     QDomElement EnsureChild(const QString& name);
     bool HasChild(const QString& name) const { return !Child(name).isNull(); }
-    QString Text(const QString& name) const;  // the element's text; empty when absent
+    QString Text(const QString& name) const;   // the element's text; empty when absent
     void SetText(const QString& name, const QString& text);
     static void SetElementText(QDomElement element, const QString& text);
     // Integer settings: the default applies when the text is empty or not a decimal integer.

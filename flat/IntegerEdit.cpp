@@ -3,12 +3,14 @@
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
 
-TIntegerEdit::TIntegerEdit(QWidget* parent) : TLabeledEdit(parent)
+TIntegerEdit::TIntegerEdit(QWidget* parent)
+    : TLabeledEdit(parent)
 {
     Init();
 }
 
-TIntegerEdit::TIntegerEdit(const QString& caption, QWidget* parent) : TLabeledEdit(caption, parent)
+TIntegerEdit::TIntegerEdit(const QString& caption, QWidget* parent)
+    : TLabeledEdit(caption, parent)
 {
     Init();
 }
@@ -62,9 +64,9 @@ void TIntegerEdit::OnTextChanged(const QString& text)
     const qint64 v = text.toLongLong(&ok);
     qint64 replacement = -1;
     if (!ok || v > FMax)
-        replacement = FMax;                 // digits only: a value that does not parse is too long
+        replacement = FMax;   // digits only: a value that does not parse is too long
     else if (v < FMin && (v == 0 || v * 10 > FMax))
-        replacement = FMin;                 // no further digit can bring it into range
+        replacement = FMin;   // no further digit can bring it into range
     if (replacement < 0)
         return;
     FAdjusting = true;

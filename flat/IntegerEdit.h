@@ -17,10 +17,10 @@ public:
     int Increment() const { return FIncrement; }
     void SetIncrement(int step) { FIncrement = step; }
 
-    int Value() const;              // the text's value, clamped; MinValue when empty
-    void SetValue(int value);       // shown clamped
+    int Value() const;   // the text's value, clamped; MinValue when empty
+    void SetValue(int value);   // shown clamped
     int Clamp(qint64 value) const;
-    void Normalize();               // the text becomes Value()
+    void Normalize();   // the text becomes Value()
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

@@ -6,12 +6,14 @@ namespace {
 const QString Octet = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])");
 }
 
-TIpEdit::TIpEdit(QWidget* parent) : TLabeledEdit(parent)
+TIpEdit::TIpEdit(QWidget* parent)
+    : TLabeledEdit(parent)
 {
     Init();
 }
 
-TIpEdit::TIpEdit(const QString& caption, QWidget* parent) : TLabeledEdit(caption, parent)
+TIpEdit::TIpEdit(const QString& caption, QWidget* parent)
+    : TLabeledEdit(caption, parent)
 {
     Init();
 }

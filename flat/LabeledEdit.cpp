@@ -16,14 +16,16 @@ void NameAfterLabel(QLabel* label, QWidget* field)
     field->setAccessibleName(name);
 }
 
-TLabeledEdit::TLabeledEdit(QWidget* parent) : QLineEdit(parent)
+TLabeledEdit::TLabeledEdit(QWidget* parent)
+    : QLineEdit(parent)
 {
     FLabel = new QLabel(parent);
     FLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setProperty("caption", QString());
 }
 
-TLabeledEdit::TLabeledEdit(const QString& caption, QWidget* parent) : TLabeledEdit(parent)
+TLabeledEdit::TLabeledEdit(const QString& caption, QWidget* parent)
+    : TLabeledEdit(parent)
 {
     SetCaption(caption);
 }
@@ -80,11 +82,8 @@ bool TLabeledEdit::event(QEvent* e)
             FLabel->setEnabled(isEnabled());
         break;
     case QEvent::ParentChange:
-    case QEvent::FontChange:
-        PlaceLabel();
-        break;
-    default:
-        break;
+    case QEvent::FontChange: PlaceLabel(); break;
+    default: break;
     }
     return QLineEdit::event(e);
 }

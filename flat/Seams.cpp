@@ -55,8 +55,8 @@ QString ShowFileDialog(const TFileRequest& r)
 bool ShowInputBox(const TInputRequest& r, QString* text)
 {
     bool ok = false;
-    const QString t = QInputDialog::getText(QApplication::activeWindow(), r.Caption, r.Prompt,
-                                            QLineEdit::Normal, r.Default, &ok);
+    const QString t =
+        QInputDialog::getText(QApplication::activeWindow(), r.Caption, r.Prompt, QLineEdit::Normal, r.Default, &ok);
     if (text)
         *text = ok ? t : QString();
     return ok;
@@ -80,7 +80,7 @@ TInputHandler& InputHandler()
     return h;
 }
 
-} // namespace
+}   // namespace
 
 TMsgAnswer RunMessage(const TMessageRequest& request)
 {

@@ -16,9 +16,9 @@ struct TMessageRequest {
     QString Text;
     QString Caption;
     TMsgIcon Icon = TMsgIcon::None;
-    bool Question = false;      // Yes/No with No the default and the escape answer, rather than OK
+    bool Question = false;   // Yes/No with No the default and the escape answer, rather than OK
     QWidget* Owner = nullptr;   // null: the active window
-    QString Detail;             // shown under "详细信息" (the database's own text, say); may be empty
+    QString Detail;   // shown under "详细信息" (the database's own text, say); may be empty
 };
 using TMessageHandler = std::function<TMsgAnswer(const TMessageRequest&)>;
 // Shows the message through the installed handler and returns the answer (Ok for an OK box).
@@ -28,9 +28,9 @@ TMessageHandler SetMessageHandler(TMessageHandler handler);
 
 struct TFileRequest {
     enum Kind { Open, Save, Folder } Mode = Open;
-    QString Caption;         // the prompt of a folder dialog
+    QString Caption;   // the prompt of a folder dialog
     QString Directory;
-    QString Filter;          // Qt filter text, e.g. "Excel文件(*.xls)"
+    QString Filter;   // Qt filter text, e.g. "Excel文件(*.xls)"
     QString DefaultSuffix;   // without the dot
     bool ConfirmOverwrite = false;   // a save dialog asks before replacing a file only if set
 };

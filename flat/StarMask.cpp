@@ -16,7 +16,7 @@ public:
     }
 };
 
-} // namespace
+}   // namespace
 
 void MaskWithStars(QLineEdit* edit)
 {

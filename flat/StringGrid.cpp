@@ -3,7 +3,8 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
-TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(parent)
+TStringGrid::TStringGrid(QWidget* parent)
+    : QTableWidget(parent)
 {
     setColumnCount(5);
     setRowCount(1);

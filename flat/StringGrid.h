@@ -11,23 +11,23 @@ public:
     int ColCount() const { return columnCount(); }
     void SetColCount(int n);
     int RowCount() const { return rowCount() + 1; }
-    void SetRowCount(int n);            // at least 1: the caption row always exists
+    void SetRowCount(int n);   // at least 1: the caption row always exists
 
     QString Cells(int col, int row) const;
     void SetCells(int col, int row, const QString& text);
     QStringList RowTexts(int row) const;
 
-    int Row() const;                    // current row; 0 when no data row is current
+    int Row() const;   // current row; 0 when no data row is current
     void SetRow(int row);
     int Col() const { return currentColumn() < 0 ? 0 : currentColumn(); }
 
     int ColWidth(int col) const { return columnWidth(col); }
     void SetColWidth(int col, int width) { setColumnWidth(col, width); }
     void SetDefaultRowHeight(int h);
-    void SetRowSelect(bool on);         // whole-row selection
+    void SetRowSelect(bool on);   // whole-row selection
     void SetEditing(bool on);
 
-    void ClearRow(int row);             // empties every cell of the row
+    void ClearRow(int row);   // empties every cell of the row
 
 protected:
     // The right button never moves the selection: a pop-up acts on the row chosen before.

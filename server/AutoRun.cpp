@@ -21,14 +21,15 @@ std::wstring ValueName(const QString& exePath)
 {
     return QFileInfo(exePath).fileName().toStdWString();
 }
-} // namespace
+}   // namespace
 
 bool Exists(const QString& exePath)
 {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, RunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return false;
-    const bool found = RegQueryValueExW(key, ValueName(exePath).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    const bool found =
+        RegQueryValueExW(key, ValueName(exePath).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(key);
     return found;
 }
@@ -76,7 +77,7 @@ QString ExecValue(const QString& exePath)
     return QLatin1Char('"') + p + QLatin1Char('"');
 }
 
-} // namespace
+}   // namespace
 
 QString Directory()
 {
@@ -103,18 +104,18 @@ bool Set(const QString& exePath, bool on)
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    const QString text = QStringLiteral("[Desktop Entry]\n"
-                                        "Type=Application\n"
-                                        "Name=%1\n"
-                                        "Exec=%2\n"
-                                        "Path=%3\n"
-                                        "Terminal=false\n")
-                             .arg(QFileInfo(exePath).completeBaseName(), ExecValue(exePath),
-                                  QFileInfo(exePath).absolutePath());
+    const QString text =
+        QStringLiteral("[Desktop Entry]\n"
+                       "Type=Application\n"
+                       "Name=%1\n"
+                       "Exec=%2\n"
+                       "Path=%3\n"
+                       "Terminal=false\n")
+            .arg(QFileInfo(exePath).completeBaseName(), ExecValue(exePath), QFileInfo(exePath).absolutePath());
     f.write(text.toUtf8());
     return f.commit();
 }
 
 #endif
 
-} // namespace AutoRun
+}   // namespace AutoRun

@@ -17,4 +17,4 @@ QString Directory();
 // For tests: another autostart folder; an empty text goes back to the real one.
 void SetDirectoryForTests(const QString& dir);
 #endif
-}
+}   // namespace AutoRun

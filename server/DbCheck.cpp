@@ -13,9 +13,9 @@ const struct {
     const char* Table;
     const char* Caption;
 } MainTables[] = {
-    {"TB_EMPLOYEE", "员工"},     {"TB_CUSTOMER", "客户"},      {"TB_REPAIR", "维修单"},
-    {"TB_SUPPLIER", "供应商"},   {"TB_COMMODITY", "配件"},     {"TB_STORAGE", "入库明细"},
-    {"TB_STOCK", "库存批次"},    {"TB_SALES", "销售明细"},     {"TB_TOOL", "工具"},
+    {"TB_EMPLOYEE", "员工"},   {"TB_CUSTOMER", "客户"},  {"TB_REPAIR", "维修单"},
+    {"TB_SUPPLIER", "供应商"}, {"TB_COMMODITY", "配件"}, {"TB_STORAGE", "入库明细"},
+    {"TB_STOCK", "库存批次"},  {"TB_SALES", "销售明细"}, {"TB_TOOL", "工具"},
 };
 
 TDbCheck Refused(const QString& reason)
@@ -25,7 +25,7 @@ TDbCheck Refused(const QString& reason)
     return c;
 }
 
-} // namespace
+}   // namespace
 
 QStringList SchemaTables()
 {
@@ -59,9 +59,9 @@ TDbCheck CheckDatabase(const QString& file)
         if (mode.RowCount() != 1 || mode.At(0, 0).AsInt64() != 0)
             return Refused(QStringLiteral("数据库处于维护关闭状态：恢复没有做完。"));
 
-        const TFbResult tables = db.Execute(QStringLiteral(
-            "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS "
-            "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 AND RDB$VIEW_BLR IS NULL"));
+        const TFbResult tables =
+            db.Execute(QStringLiteral("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS "
+                                      "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 AND RDB$VIEW_BLR IS NULL"));
         QSet<QString> present;
         for (int r = 0; r < tables.RowCount(); ++r)
             present.insert(tables.At(r, 0).AsString().toUpper());

@@ -7,16 +7,16 @@
 #include <QVector>
 
 struct TTableCount {
-    QString Table;     // TB_REPAIR
+    QString Table;   // TB_REPAIR
     QString Caption;   // 维修单
     qint64 Rows = 0;
 };
 
 struct TDbCheck {
     bool Ok = false;
-    QString Reason;                 // why not, in Chinese, with the server's text where it has one
-    QVector<TTableCount> Counts;    // rows of the main tables, when Ok
-    QString CountsText() const;     // "员工 21，维修单 300，…"
+    QString Reason;   // why not, in Chinese, with the server's text where it has one
+    QVector<TTableCount> Counts;   // rows of the main tables, when Ok
+    QString CountsText() const;   // "员工 21，维修单 300，…"
 };
 
 // file: a path on the machine of the database server, attached through the local server.

@@ -15,7 +15,9 @@ bool DriveFingerprint(QString* out)
     return moravek.GetDriveMD5(out, &error);
 }
 
-THandshake::THandshake(QObject* parent) : QObject(parent), Fingerprint(DriveFingerprint)
+THandshake::THandshake(QObject* parent)
+    : QObject(parent)
+    , Fingerprint(DriveFingerprint)
 {
 }
 
@@ -125,7 +127,8 @@ void THandshake::OnReadyRead(QTcpSocket* socket)
         return;
     it->LastActive = ++FTick;
     if (socket->bytesAvailable() > MaxMessageBytes) {
-        qCWarning(lcNet).noquote() << QStringLiteral("拒绝 %1：消息超过 %2 字节").arg(socket->peerAddress().toString()).arg(MaxMessageBytes);
+        qCWarning(lcNet).noquote()
+            << QStringLiteral("拒绝 %1：消息超过 %2 字节").arg(socket->peerAddress().toString()).arg(MaxMessageBytes);
         Drop(socket);
         return;
     }
@@ -138,7 +141,8 @@ void THandshake::OnReadyRead(QTcpSocket* socket)
         it->GarbageBytes += message.size();
         if (it->GarbageBytes > MaxMessageBytes) {
             qCWarning(lcNet).noquote() << QStringLiteral("拒绝 %1：发来 %2 字节无法识别的数据")
-                                              .arg(socket->peerAddress().toString()).arg(it->GarbageBytes);
+                                              .arg(socket->peerAddress().toString())
+                                              .arg(it->GarbageBytes);
             Drop(socket);
         }
         return;

@@ -34,7 +34,7 @@ public:
     std::function<bool(QString*)> Fingerprint;
 
     bool Listen(int port, QString* error);   // on all local IPv4 interfaces
-    void Stop();                             // also closes every open connection
+    void Stop();   // also closes every open connection
     bool IsListening() const;
     int ServerPort() const;
 
@@ -57,7 +57,7 @@ private:
     void CloseOldestIdle();
 
     struct TConnection {
-        quint64 LastActive = 0;    // tick of the last event
+        quint64 LastActive = 0;   // tick of the last event
         qint64 GarbageBytes = 0;   // bytes of messages without a known keyword
     };
 

@@ -60,7 +60,7 @@ TLabeledEdit* Field(const QString& caption, QWidget* parent, int x, int y, int w
     return e;
 }
 
-} // namespace
+}   // namespace
 
 QString TfrmHaskett::Caption()
 {
@@ -235,7 +235,8 @@ void TfrmHaskett::StartUp()
         return;
     }
     FSettings.LocalIP = LocalAddress();
-    qCInfo(lcStart).noquote() << QStringLiteral("Haskett 启动，程序目录 %1，数据库 %2").arg(FSettings.AppPath, FSettings.DBPath);
+    qCInfo(lcStart).noquote()
+        << QStringLiteral("Haskett 启动，程序目录 %1，数据库 %2").arg(FSettings.AppPath, FSettings.DBPath);
     if (PrepareSchema() == TSchemaStep::Ready)
         Serve();
 }
@@ -273,7 +274,9 @@ TfrmHaskett::TSchemaStep TfrmHaskett::PrepareSchema()
     if (version > ProgramSchemaVersion()) {
         const QString text = QStringLiteral("数据库 %1 的版本 (%2) 比本程序 (%3) 新，服务没有启动，数据库未作改动。\n"
                                             "请安装新版的服务端和工作站程序。")
-                                 .arg(QDir::toNativeSeparators(file)).arg(version).arg(ProgramSchemaVersion());
+                                 .arg(QDir::toNativeSeparators(file))
+                                 .arg(version)
+                                 .arg(ProgramSchemaVersion());
         qCWarning(lcMaintain).noquote() << text;
         ShowMsg(text, ErrorCaption, TMsgIcon::Error);
         return TSchemaStep::Refused;
@@ -281,11 +284,14 @@ TfrmHaskett::TSchemaStep TfrmHaskett::PrepareSchema()
     // Older: a backup first, beside the database, then the upgrade.
     const QString folder = FSettings.AppPath + QStringLiteral("DATA/BEFORE-UPGRADE");
     QDir().mkpath(folder);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                      QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                                      QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                              | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                              | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
     qCInfo(lcMaintain).noquote() << QStringLiteral("数据库版本 %1，程序版本 %2：先备份到 %3，再升级")
-                                        .arg(version).arg(ProgramSchemaVersion()).arg(folder);
+                                        .arg(version)
+                                        .arg(ProgramSchemaVersion())
+                                        .arg(folder);
     FUpgradeBackup = true;
     FUpgradeBackupFile = TMaintenance::BackupFileName(folder, Clock::Today());
     QFile::remove(FUpgradeBackupFile);   // a backup left by an earlier attempt today
@@ -306,9 +312,9 @@ void TfrmHaskett::FinishUpgrade(bool backupOk, const QString& message)
     lblProgress->clear();
     const QFileInfo bak(FUpgradeBackupFile);
     if (!backupOk || !bak.exists() || bak.size() == 0) {
-        const QString text = QStringLiteral("数据库需要升级，但升级前的备份没有成功，服务没有启动，数据库未作改动。\n%1")
-                                 .arg(backupOk ? QStringLiteral("备份文件 %1 不存在或为空。").arg(FUpgradeBackupFile)
-                                               : message);
+        const QString text =
+            QStringLiteral("数据库需要升级，但升级前的备份没有成功，服务没有启动，数据库未作改动。\n%1")
+                .arg(backupOk ? QStringLiteral("备份文件 %1 不存在或为空。").arg(FUpgradeBackupFile) : message);
         qCWarning(lcMaintain).noquote() << text;
         ShowMsg(text, ErrorCaption, TMsgIcon::Error);
         return;
@@ -325,7 +331,8 @@ void TfrmHaskett::FinishUpgrade(bool backupOk, const QString& message)
         }
     }
     if (outcome == TSchemaUpgrade::Upgraded || outcome == TSchemaUpgrade::UpToDate) {
-        qCInfo(lcMaintain).noquote() << QStringLiteral("数据库已升级（升级前备份 %1）：%2").arg(FUpgradeBackupFile, report);
+        qCInfo(lcMaintain).noquote()
+            << QStringLiteral("数据库已升级（升级前备份 %1）：%2").arg(FUpgradeBackupFile, report);
         Serve();
         return;
     }

@@ -29,8 +29,8 @@ public:
     explicit TfrmHaskett(const QString& appPath = QString(), QWidget* parent = nullptr);
     ~TfrmHaskett() override;
 
-    static QString Caption();       // "Tarnwell汽修管理系统－服务端"
-    static QString TrayTip();       // "Tarnwell汽修管理系统"
+    static QString Caption();   // "Tarnwell汽修管理系统－服务端"
+    static QString TrayTip();   // "Tarnwell汽修管理系统"
     static QString HomePage();
     static QIcon AppIcon();
 

@@ -12,7 +12,8 @@
 
 // ---- TServiceJob ----------------------------------------------------------------------
 
-TServiceJob::TServiceJob(QObject* parent) : QObject(parent)
+TServiceJob::TServiceJob(QObject* parent)
+    : QObject(parent)
 {
 }
 
@@ -55,7 +56,8 @@ void TServiceJob::Read()
         QString line;
         const TServiceManager::TRead r = FManager->ReadLine(1, &line, &error);
         if (r == TServiceManager::TRead::Line) {
-            QMetaObject::invokeMethod(this, [this, line] { emit Line(line); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, line] { emit Line(line); }, Qt::QueuedConnection);
             continue;
         }
         if (r == TServiceManager::TRead::Waiting)
@@ -66,11 +68,14 @@ void TServiceJob::Read()
     FManager->Detach();
     if (FCancel)
         return;
-    QMetaObject::invokeMethod(this, [this, ok, error] {
-        Join();
-        FRunning = false;
-        emit Finished(ok, error);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, ok, error] {
+            Join();
+            FRunning = false;
+            emit Finished(ok, error);
+        },
+        Qt::QueuedConnection);
 }
 
 // ---- TMaintenance ---------------------------------------------------------------------
@@ -85,7 +90,9 @@ const QString TMaintenance::RestoreIncomplete =
     QStringLiteral("恢复没有做完就停止了，备份文件可能不完整或已损坏。数据库未作改动。");
 const QString TMaintenance::RestoreEndMark = QStringLiteral("finishing, closing, and going home");
 
-TMaintenance::TMaintenance(TServerSettings* settings, QObject* parent) : QObject(parent), FSettings(settings)
+TMaintenance::TMaintenance(TServerSettings* settings, QObject* parent)
+    : QObject(parent)
+    , FSettings(settings)
 {
 }
 
@@ -124,8 +131,8 @@ QString TMaintenance::RestoreTarget() const
 QString TMaintenance::KeptCopyName() const
 {
     const QDateTime now = Clock::Now();
-    return FSettings->AppPath + QStringLiteral("DATA/DATA-%1-%2.FDB")
-                                    .arg(DateText(now.date()), now.toString(QStringLiteral("hhmmss")));
+    return FSettings->AppPath
+        + QStringLiteral("DATA/DATA-%1-%2.FDB").arg(DateText(now.date()), now.toString(QStringLiteral("hhmmss")));
 }
 
 bool TMaintenance::InUse(const QString& file, bool* inUse, QString* error)
@@ -277,8 +284,8 @@ void TMaintenance::OnFinished(bool ok, const QString& error)
         else if (!FErrorLines.isEmpty())
             FailRestore(RestoreFailed + QLatin1Char('\n') + FErrorLines.join(QLatin1Char('\n')));
         else if (!FSawEnd)
-            FailRestore(RestoreFailed + QLatin1Char('\n') + RestoreIncomplete +
-                        (FLastLine.isEmpty() ? QString() : QStringLiteral("\n最后一步：%1").arg(FLastLine)));
+            FailRestore(RestoreFailed + QLatin1Char('\n') + RestoreIncomplete
+                        + (FLastLine.isEmpty() ? QString() : QStringLiteral("\n最后一步：%1").arg(FLastLine)));
         else
             FinishRestore();
     }
@@ -316,7 +323,8 @@ void TMaintenance::FinishRestore()
     const QString fresh = RestoreTarget();
     FChecker = std::thread([this, fresh] {
         const TDbCheck check = CheckDatabase(fresh);
-        QMetaObject::invokeMethod(this, [this, check] { OnChecked(check); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, check] { OnChecked(check); }, Qt::QueuedConnection);
     });
 }
 
@@ -340,16 +348,18 @@ void TMaintenance::OnChecked(const TDbCheck& check)
     if (QFileInfo::exists(data)) {
         kept = KeptCopyName();
         if (!QFile::rename(data, kept)) {
-            FailRestore(RestoreFailed + QLatin1Char('\n') +
-                        QStringLiteral("无法改名 %1 为 %2").arg(QDir::toNativeSeparators(data), QDir::toNativeSeparators(kept)));
+            FailRestore(RestoreFailed + QLatin1Char('\n')
+                        + QStringLiteral("无法改名 %1 为 %2")
+                              .arg(QDir::toNativeSeparators(data), QDir::toNativeSeparators(kept)));
             return;
         }
     }
     if (!QFile::rename(fresh, data)) {
         if (!kept.isEmpty())
             QFile::rename(kept, data);   // put the old database back
-        FailRestore(RestoreFailed + QLatin1Char('\n') +
-                    QStringLiteral("无法改名 %1 为 %2").arg(QDir::toNativeSeparators(fresh), QDir::toNativeSeparators(data)));
+        FailRestore(
+            RestoreFailed + QLatin1Char('\n')
+            + QStringLiteral("无法改名 %1 为 %2").arg(QDir::toNativeSeparators(fresh), QDir::toNativeSeparators(data)));
         return;
     }
     // The new file is online from its restore; the kept copy was shut with the old name and

@@ -63,9 +63,9 @@ public:
 
     // folder + separator (unless already there) + date as yyyy-M-d + ".BAK"
     static QString BackupFileName(const QString& folder, const QDate& date);
-    static QString DateText(const QDate& date);          // yyyy-M-d: no separators of paths
-    QString RestoreTarget() const;                        // the new file beside DATA.FDB
-    QString KeptCopyName() const;                         // what the old DATA.FDB becomes
+    static QString DateText(const QDate& date);   // yyyy-M-d: no separators of paths
+    QString RestoreTarget() const;   // the new file beside DATA.FDB
+    QString KeptCopyName() const;   // what the old DATA.FDB becomes
 
     // Whether the database server has an attachment to file; false with error when the
     // service manager could not tell.
@@ -81,9 +81,9 @@ public:
     // of a cut backup file just stops, without an error, before it.
     static const QString RestoreEndMark;
 
-    static const QString BackupOk;        // "数据库备份成功!"
-    static const QString BackupFailed;    // "备份失败，请检查数据库备份参数！"
-    static const QString RestoreOk;       // "数据库恢复成功!"
+    static const QString BackupOk;   // "数据库备份成功!"
+    static const QString BackupFailed;   // "备份失败，请检查数据库备份参数！"
+    static const QString RestoreOk;   // "数据库恢复成功!"
     static const QString RestoreFailed;   // "恢复失败，请检查数据库文件！"
     static const QString RestoreInUse;
     static const QString RestoreIncomplete;   // the reason when the end mark never came

@@ -24,4 +24,4 @@ TMsgAnswer AskQuestion(const QString& text, const QString& caption, QWidget* own
     return RunMessage(r);
 }
 
-} // namespace Haskett
+}   // namespace Haskett

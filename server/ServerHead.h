@@ -22,4 +22,4 @@ using ::AskFileName;
 using ::SetFileHandler;
 using ::SetMessageHandler;
 
-} // namespace Haskett
+}   // namespace Haskett

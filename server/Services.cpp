@@ -22,8 +22,8 @@ QByteArray Local8(const QString& text)
 
 uint32_t Int32At(const char* p)
 {
-    return uint32_t(uint8_t(p[0])) | uint32_t(uint8_t(p[1])) << 8 | uint32_t(uint8_t(p[2])) << 16 |
-           uint32_t(uint8_t(p[3])) << 24;
+    return uint32_t(uint8_t(p[0])) | uint32_t(uint8_t(p[1])) << 8 | uint32_t(uint8_t(p[2])) << 16
+        | uint32_t(uint8_t(p[3])) << 24;
 }
 
 uint16_t Int16At(const char* p)
@@ -36,7 +36,7 @@ bool StatusFailed(const ISC_STATUS* status)
     return status[0] == 1 && status[1] != 0;
 }
 
-} // namespace
+}   // namespace
 
 QString StatusText(const intptr_t* status)
 {
@@ -180,12 +180,9 @@ bool TServiceManager::Run(const TSpb& request, QString* error)
         QString line;
         switch (ReadLine(5, &line, error)) {
         case TRead::Line:
-        case TRead::Waiting:
-            continue;
-        case TRead::End:
-            return true;
-        case TRead::Failed:
-            return false;
+        case TRead::Waiting: continue;
+        case TRead::End: return true;
+        case TRead::Failed: return false;
         }
     }
 }

@@ -13,9 +13,9 @@ class TSpb {
 public:
     explicit TSpb(char action);
     TSpb& Text(char tag, const QString& value);   // 2-byte length, then the bytes
-    TSpb& Int(char tag, uint32_t value);          // 4 bytes, little end first
-    TSpb& Byte(char tag, uint8_t value);          // 1 byte (the shutdown and online modes)
-    TSpb& Flag(char tag);                         // the tag alone
+    TSpb& Int(char tag, uint32_t value);   // 4 bytes, little end first
+    TSpb& Byte(char tag, uint8_t value);   // 1 byte (the shutdown and online modes)
+    TSpb& Flag(char tag);   // the tag alone
     const QByteArray& Bytes() const { return FBytes; }
 
 private:
@@ -26,12 +26,12 @@ class TServiceManager {
 public:
     // The local database server's service manager over loopback TCP: the database server,
     // not an embedded engine in this process, does the work and owns the files it makes.
-    static QString DefaultName();      // "localhost:service_mgr"
-    static QString User();             // sysdba
+    static QString DefaultName();   // "localhost:service_mgr"
+    static QString User();   // sysdba
     static QString Password();
 
     TServiceManager() = default;
-    ~TServiceManager();                 // detaches
+    ~TServiceManager();   // detaches
     TServiceManager(const TServiceManager&) = delete;
     TServiceManager& operator=(const TServiceManager&) = delete;
 

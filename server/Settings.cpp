@@ -62,7 +62,7 @@ bool Rewrite(const QString& path, const QString& name1, const QString& text1, co
     return true;
 }
 
-} // namespace
+}   // namespace
 
 bool WriteNetworkSettings(const QString& path, const QString& portText, const QString& dbPath, QString* error)
 {
@@ -82,7 +82,7 @@ QString Dotted(const QHostAddress& a)
     return QString::asprintf("%d.%d.%d.%d", int(v >> 24), int((v >> 16) & 0xff), int((v >> 8) & 0xff), int(v & 0xff));
 }
 
-} // namespace
+}   // namespace
 
 QString ChooseLocalAddress(const QList<QHostAddress>& resolved, const QList<QHostAddress>& interfaces)
 {

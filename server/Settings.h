@@ -10,13 +10,13 @@ constexpr int MinPort = 1025;
 constexpr int MaxPort = 6000;
 
 struct TServerSettings {
-    QString AppPath;         // program folder, ending in a path separator
-    int Port = DefaultPort;  // as read: no range check
-    QString DBPath;          // what workstations are told
-    QString LastDate;        // last backup date, as written by the backup
-    QString LastPath;        // last backup file
-    QString LocalIP;         // dotted IPv4; empty when the host name does not resolve
-    bool AutoRun = false;    // the logon start entry exists
+    QString AppPath;   // program folder, ending in a path separator
+    int Port = DefaultPort;   // as read: no range check
+    QString DBPath;   // what workstations are told
+    QString LastDate;   // last backup date, as written by the backup
+    QString LastPath;   // last backup file
+    QString LocalIP;   // dotted IPv4; empty when the host name does not resolve
+    bool AutoRun = false;   // the logon start entry exists
     bool ExitRequested = false;
 
     QString XmlPath() const { return AppPath + QStringLiteral("server.xml"); }

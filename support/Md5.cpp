@@ -6,14 +6,16 @@ namespace Moravek {
 
 namespace {
 
-inline std::uint32_t Rotl(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
+inline std::uint32_t Rotl(std::uint32_t x, int n)
+{
+    return (x << n) | (x >> (32 - n));
+}
 
 // Per-round shift amounts and the sine-derived constants of RFC 1321.
 const int Shifts[64] = {
-    7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-    5, 9, 14, 20, 5, 9, 14, 20, 5, 9, 14, 20, 5, 9, 14, 20,
-    4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-    6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21,
+    7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 5,  9,  14, 20, 5,  9,
+    14, 20, 5,  9,  14, 20, 5,  9,  14, 20, 4,  11, 16, 23, 4,  11, 16, 23, 4,  11, 16, 23,
+    4,  11, 16, 23, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21,
 };
 
 const std::uint32_t Sines[64] = {
@@ -27,10 +29,13 @@ const std::uint32_t Sines[64] = {
     0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391,
 };
 
-} // namespace
+}   // namespace
 
 TMd5::TMd5()
-    : State{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476}, BitCount(0), Buffer{}, Buffered(0)
+    : State{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476}
+    , BitCount(0)
+    , Buffer{}
+    , Buffered(0)
 {
 }
 
@@ -39,8 +44,8 @@ void TMd5::Transform(const unsigned char block[64])
     std::uint32_t m[16];
     for (int i = 0; i < 16; ++i) {
         // Words are little-endian whatever the machine's byte order.
-        m[i] = std::uint32_t(block[i * 4]) | (std::uint32_t(block[i * 4 + 1]) << 8) |
-               (std::uint32_t(block[i * 4 + 2]) << 16) | (std::uint32_t(block[i * 4 + 3]) << 24);
+        m[i] = std::uint32_t(block[i * 4]) | (std::uint32_t(block[i * 4 + 1]) << 8)
+            | (std::uint32_t(block[i * 4 + 2]) << 16) | (std::uint32_t(block[i * 4 + 3]) << 24);
     }
     std::uint32_t a = State[0], b = State[1], c = State[2], d = State[3];
     for (int i = 0; i < 64; ++i) {
@@ -121,4 +126,4 @@ std::string Md5Hex(const void* data, std::size_t size)
     return md5.HexDigest();
 }
 
-} // namespace Moravek
+}   // namespace Moravek

@@ -23,6 +23,9 @@ private:
 };
 
 std::string Md5Hex(const void* data, std::size_t size);
-inline std::string Md5Hex(const std::string& text) { return Md5Hex(text.data(), text.size()); }
+inline std::string Md5Hex(const std::string& text)
+{
+    return Md5Hex(text.data(), text.size());
+}
 
-} // namespace Moravek
+}   // namespace Moravek

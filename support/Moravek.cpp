@@ -10,7 +10,7 @@ namespace {
 // Mixed into the fingerprint so that it is not simply the MD5 of the public machine id.
 const char FingerprintSalt[] = "Tarnwell.Moravek.Machine/";
 
-} // namespace
+}   // namespace
 
 extern "C" {
 
@@ -36,4 +36,4 @@ MORAVEK_API const char* GetVersion(const char* path, int flag)
     return result.c_str();
 }
 
-} // extern "C"
+}   // extern "C"

@@ -50,7 +50,10 @@ std::string Utf8FromWide(const std::wstring& text)
     return out;
 }
 
-TNativePath PathFromGbk(const char* gbk) { return WideFromCodePage(gbk, 936); }
+TNativePath PathFromGbk(const char* gbk)
+{
+    return WideFromCodePage(gbk, 936);
+}
 
 [[maybe_unused]] TNativePath OverridePath()
 {
@@ -65,10 +68,10 @@ TNativePath PathFromGbk(const char* gbk) { return WideFromCodePage(gbk, 936); }
 class TReader {
 public:
     explicit TReader(const TNativePath& path)
-        : Handle(path.empty() ? INVALID_HANDLE_VALUE
-                              : CreateFileW(path.c_str(), GENERIC_READ,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+        : Handle(path.empty()
+                     ? INVALID_HANDLE_VALUE
+                     : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
     {
     }
     ~TReader()
@@ -132,7 +135,10 @@ TNativePath PathFromGbk(const char* gbk)
 
 class TReader {
 public:
-    explicit TReader(const TNativePath& path) : File(path.empty() ? nullptr : std::fopen(path.c_str(), "rb")) {}
+    explicit TReader(const TNativePath& path)
+        : File(path.empty() ? nullptr : std::fopen(path.c_str(), "rb"))
+    {
+    }
     ~TReader()
     {
         if (File)
@@ -165,7 +171,10 @@ std::string ReadIdFile(const TNativePath& path)
     return text.substr(first, last - first + 1);
 }
 
-bool IsVersionChar(char c) { return (c >= '0' && c <= '9') || c == '.'; }
+bool IsVersionChar(char c)
+{
+    return (c >= '0' && c <= '9') || c == '.';
+}
 
 // Looks for the marker chunk by chunk, so that a match may straddle two reads and a
 // large file is never held whole. A marker not followed by a version and a NUL (such as
@@ -217,8 +226,8 @@ std::string VersionFromResource(const TNativePath& path)
         return std::string();
     VS_FIXEDFILEINFO* info = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
-        length < sizeof(VS_FIXEDFILEINFO))
+    if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info
+        || length < sizeof(VS_FIXEDFILEINFO))
         return std::string();
     char text[64];
     std::snprintf(text, sizeof text, "%u.%u.%u.%u", unsigned(HIWORD(info->dwFileVersionMS)),
@@ -228,7 +237,7 @@ std::string VersionFromResource(const TNativePath& path)
 }
 #endif
 
-} // namespace
+}   // namespace
 
 namespace Moravek {
 
@@ -286,4 +295,4 @@ std::string FileVersion(const char* gbkPath)
     return reader.Ok() ? ScanForVersion(reader) : std::string();
 }
 
-} // namespace Moravek
+}   // namespace Moravek

@@ -13,4 +13,4 @@ std::string MachineIdentity();
 // The file version of the executable at gbkPath; empty when none can be found.
 std::string FileVersion(const char* gbkPath);
 
-} // namespace Moravek
+}   // namespace Moravek

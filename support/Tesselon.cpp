@@ -51,7 +51,7 @@ void Tell(QWidget* field, const QString& text)
     QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), text, field);
 }
 
-} // namespace
+}   // namespace
 
 extern "C" {
 
@@ -78,4 +78,4 @@ TESSELON_API int IsCtrlEmpty(void* const* controls, int high)
     return 0;
 }
 
-} // extern "C"
+}   // extern "C"

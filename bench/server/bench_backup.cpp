@@ -35,7 +35,7 @@ void OpenToServer(const QString& path, mode_t mode)
     ::chmod(QFile::encodeName(path).constData(), mode);
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char* argv[])
 {
@@ -63,7 +63,8 @@ int main(int argc, char* argv[])
     OpenToServer(data, 0666);
     QFile xml(program + QStringLiteral("server.xml"));
     xml.open(QIODevice::WriteOnly);
-    xml.write(QStringLiteral("<server><port>0</port><dbpath>%1</dbpath><lastdate/><lastpath/></server>").arg(data).toUtf8());
+    xml.write(
+        QStringLiteral("<server><port>0</port><dbpath>%1</dbpath><lastdate/><lastpath/></server>").arg(data).toUtf8());
     xml.close();
 
     QString message;
@@ -129,7 +130,9 @@ int main(int argc, char* argv[])
     client.join();
 
     std::sort(times.begin(), times.end());
-    auto at = [&](double q) { return times.empty() ? 0.0 : times[std::min(times.size() - 1, size_t(q * times.size()))]; };
+    auto at = [&](double q) {
+        return times.empty() ? 0.0 : times[std::min(times.size() - 1, size_t(q * times.size()))];
+    };
     std::printf("%s\n", qPrintable(message));
     std::printf("backup N=%s backup_s=%.1f answers=%zu failures=%d median_ms=%.2f p99_ms=%.2f max_ms=%.2f\n",
                 qPrintable(orders), seconds, times.size(), failures, at(0.5), at(0.99),

@@ -10,13 +10,13 @@
 
 class TRecorder {
 public:
-    TRecorder();    // installs itself
+    TRecorder();   // installs itself
     ~TRecorder();   // puts the previous handlers back
 
     QList<TMessageRequest> Messages;
-    QQueue<TMsgAnswer> Answers;        // for questions; No when empty (the default button)
-    QQueue<QString> FileNames;         // empty text when empty (cancelled)
-    QQueue<QString> Inputs;            // cancelled when empty
+    QQueue<TMsgAnswer> Answers;   // for questions; No when empty (the default button)
+    QQueue<QString> FileNames;   // empty text when empty (cancelled)
+    QQueue<QString> Inputs;   // cancelled when empty
     QList<TFileRequest> FileRequests;
     QList<TInputRequest> InputRequests;
 

@@ -14,7 +14,7 @@ void OpenToServer(const QString& path, bool folder)
     ::chmod(QFile::encodeName(path).constData(), folder ? 0777 : 0666);
 }
 
-} // namespace
+}   // namespace
 
 int RunProjectScript(const QString& name, const QStringList& args, QString* out)
 {
@@ -27,7 +27,8 @@ int RunProjectScript(const QString& name, const QStringList& args, QString* out)
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
-TTestDb::TTestDb(const QString& relativePath) : FDir(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/wrenfield-test-XXXXXX")))
+TTestDb::TTestDb(const QString& relativePath)
+    : FDir(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/wrenfield-test-XXXXXX")))
 {
     Make(relativePath, nullptr);
 }
@@ -62,7 +63,9 @@ void TTestDb::Make(const QString& relativePath, const QStringList* newdbArgs)
         }
     } else {
         QString out;
-        if (RunProjectScript(QStringLiteral("newdb"), QStringList{FPath} + (newdbArgs ? *newdbArgs : QStringList()), &out) != 0) {
+        if (RunProjectScript(QStringLiteral("newdb"), QStringList{FPath} + (newdbArgs ? *newdbArgs : QStringList()),
+                             &out)
+            != 0) {
             FError = out;
             return;
         }

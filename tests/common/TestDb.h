@@ -16,8 +16,8 @@ public:
     ~TTestDb();
     bool Ok() const { return FOk; }
     QString Error() const { return FError; }
-    QString Path() const { return FPath; }                 // the file
-    QString Location() const;                              // "127.0.0.1:" + file
+    QString Path() const { return FPath; }   // the file
+    QString Location() const;   // "127.0.0.1:" + file
     QString Folder() const;
 
     // A second, independent attachment for looking at what the first one wrote.

@@ -57,8 +57,7 @@ void Click(TDataToolBar& bar, TOption option)
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-} // namespace
-
+}   // namespace
 
 class TestDataTool : public QObject {
     Q_OBJECT
@@ -70,7 +69,7 @@ private slots:
         window.resize(600, 300);
         TDataToolBar bar(&window);
         QCOMPARE(bar.Options(), TOptions(0x102F0));
-        QCOMPARE(bar.Enableds(), bar.Options());      // opSave enabled from the start
+        QCOMPARE(bar.Enableds(), bar.Options());   // opSave enabled from the start
         QCOMPARE(bar.PageCount(), 1);
         QCOMPARE(bar.PageIndex(), 1);
         QCOMPARE(bar.Option(), opNone);
@@ -86,9 +85,9 @@ private slots:
 
     void pictures()
     {
-        const char* names[] = {"BMP_FIND", "BMP_REFRESH", "BMP_COPY", "BMP_SAVE", "BMP_SAVEALL", "BMP_NEW",
-                               "BMP_EDIT", "BMP_UNDO", "BMP_DELETE", "BMP_FIRST", "BMP_PREVIOUS", "BMP_NEXT",
-                               "BMP_LAST", "BMP_PRINT", "BMP_EXPORT", "BMP_CLOSE", "BMP_ADDTOLIST"};
+        const char* names[] = {"BMP_FIND", "BMP_REFRESH", "BMP_COPY",   "BMP_SAVE",  "BMP_SAVEALL",  "BMP_NEW",
+                               "BMP_EDIT", "BMP_UNDO",    "BMP_DELETE", "BMP_FIRST", "BMP_PREVIOUS", "BMP_NEXT",
+                               "BMP_LAST", "BMP_PRINT",   "BMP_EXPORT", "BMP_CLOSE", "BMP_ADDTOLIST"};
         QSet<QByteArray> distinct;
         for (const char* n : names) {
             const QImage img = ToolBitmap(QLatin1String(n)).toImage();
@@ -110,13 +109,14 @@ private slots:
     {
         QTest::addColumn<TOptions>("options");
         QTest::addColumn<QStringList>("captions");
-        QTest::newRow("main window")
-            << Set({opFind, opRefresh, opNew, opEdit, opDelete, opFirst, opPrevious, opNext, opLast, opExport})
-            << QStringList{"查询", "刷新", "新增", "编辑", "删除", "第一页", "上一页", "下一页", "最后页", "导出"};
+        QTest::newRow("main window") << Set(
+            {opFind, opRefresh, opNew, opEdit, opDelete, opFirst, opPrevious, opNext, opLast, opExport})
+                                     << QStringList{"查询",   "刷新",   "新增",   "编辑",   "删除",
+                                                    "第一页", "上一页", "下一页", "最后页", "导出"};
         QTest::newRow("加入 after 删除") << Set({opEdit, opDelete, opAddToList}) << QStringList{"编辑", "删除", "加入"};
-        QTest::newRow("all seventeen") << TOptions(0x3FFFE)
-            << QStringList{"查询", "刷新", "保存", "存盘", "复制", "新增", "编辑", "撤消", "删除", "第一页",
-                           "上一页", "下一页", "最后页", "打印", "导出", "加入", "关闭"};
+        QTest::newRow("all seventeen") << TOptions(
+            0x3FFFE) << QStringList{"查询",   "刷新",   "保存",   "存盘",   "复制", "新增", "编辑", "撤消", "删除",
+                                    "第一页", "上一页", "下一页", "最后页", "打印", "导出", "加入", "关闭"};
         QTest::newRow("opNone is no button") << Set({opNone, opClose}) << QStringList{"关闭"};
         QTest::newRow("none") << TOptions(0) << QStringList{};
     }
@@ -142,7 +142,8 @@ private slots:
     void rebuild()
     {
         TDataToolBar bar;
-        bar.SetOptions(Set({opFind, opRefresh, opNew, opEdit, opDelete, opFirst, opPrevious, opNext, opLast, opExport}));
+        bar.SetOptions(
+            Set({opFind, opRefresh, opNew, opEdit, opDelete, opFirst, opPrevious, opNext, opLast, opExport}));
         // Edit buttons start disabled; paging follows the numbers (one page: all off).
         QCOMPARE(bar.Enableds(), Set({opFind, opRefresh, opNew, opExport}));
         QVERIFY(!bar.Button(opEdit)->isEnabled());
@@ -195,8 +196,8 @@ private slots:
 
         Click(bar, opNext);
         QCOMPARE(seen.Option, opNext);
-        QCOMPARE(seen.PageIndex, 2);        // the window reads the new page in its handler
-        QCOMPARE(bar.Option(), opNone);     // only during the click
+        QCOMPARE(seen.PageIndex, 2);   // the window reads the new page in its handler
+        QCOMPARE(bar.Option(), opNone);   // only during the click
         QCOMPARE(seen.Sender, bar.Button(opNext));
         Click(bar, opLast);
         QCOMPARE(bar.PageIndex(), 3);
@@ -324,7 +325,7 @@ private slots:
         line.setGeometry(0, 0, 50, 10);
         QImage img(line.size(), QImage::Format_RGB32);
         line.render(&img);
-        QCOMPARE(line.height(), 2);              // forced at paint
+        QCOMPARE(line.height(), 2);   // forced at paint
         QCOMPARE(QColor(img.pixel(10, 0)), QColor(172, 168, 153));
         QCOMPARE(QColor(img.pixel(10, 1)), QColor(Qt::white));
 

@@ -18,7 +18,7 @@ QStringList Lines(const QString& file)
     return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-} // namespace
+}   // namespace
 
 class TestLog : public QObject {
     Q_OBJECT
@@ -32,10 +32,7 @@ private slots:
         File = Dir->filePath(QStringLiteral("Wrenfield.log"));
     }
 
-    void cleanup()
-    {
-        Log::Uninstall();
-    }
+    void cleanup() { Log::Uninstall(); }
 
     void writesEventsAsOneLineEach()
     {
@@ -47,7 +44,8 @@ private slots:
         const QStringList lines = Lines(File);
         QCOMPARE(lines.size(), 2);
         QVERIFY2(lines[0].contains(QStringLiteral("[info] tarnwell.session: 登录成功：管理员")), qPrintable(lines[0]));
-        QVERIFY2(lines[1].endsWith(QStringLiteral("[warning] tarnwell.data: 数据库错误 | 第二行")), qPrintable(lines[1]));
+        QVERIFY2(lines[1].endsWith(QStringLiteral("[warning] tarnwell.data: 数据库错误 | 第二行")),
+                 qPrintable(lines[1]));
         QVERIFY(QDateTime::fromString(lines[0].left(23), QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")).isValid());
         Log::Uninstall();
         qCWarning(lcData) << "after";

@@ -22,7 +22,7 @@ bool WriteBytes(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-} // namespace
+}   // namespace
 
 class TestXmlFile : public QObject {
     Q_OBJECT
@@ -32,10 +32,14 @@ private slots:
     {
         QTest::addColumn<QString>("declaration");
         QTest::addColumn<QString>("encoding");   // what the bytes on disk must be
-        QTest::newRow("GBK") << "<?xml version=\"1.0\" encoding=\"GBK\"?>\n" << "GBK";
-        QTest::newRow("gb2312 in small letters") << "<?xml version=\"1.0\" encoding='gb2312'?>\n" << "GB2312";
-        QTest::newRow("UTF-8") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" << "UTF-8";
-        QTest::newRow("no declaration") << "" << "UTF-8";
+        QTest::newRow("GBK") << "<?xml version=\"1.0\" encoding=\"GBK\"?>\n"
+                             << "GBK";
+        QTest::newRow("gb2312 in small letters") << "<?xml version=\"1.0\" encoding='gb2312'?>\n"
+                                                 << "GB2312";
+        QTest::newRow("UTF-8") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                               << "UTF-8";
+        QTest::newRow("no declaration") << ""
+                                        << "UTF-8";
     }
 
     // Load, change one element, save, load again: the Chinese texts, old and new, survive,
@@ -82,8 +86,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("configure.xml"));
         QStringEncoder enc("GBK");
-        const QByteArray before = enc.encode(QStringLiteral(
-            "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<configure><ip>维修服务器</ip></configure>\n"));
+        const QByteArray before = enc.encode(
+            QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>\n<configure><ip>维修服务器</ip></configure>\n"));
         QVERIFY(WriteBytes(path, before));
         TXmlFile xml;
         QVERIFY(xml.Load(path));

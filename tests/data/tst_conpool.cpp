@@ -89,7 +89,7 @@ private slots:
         TDataSet* s2 = pool.GetDataSet();
         QCOMPARE(pool.Count(), 3);
         pool.FreeDataSet(s1);
-        QCOMPARE(pool.Count(), 3);     // slot 2 is still held
+        QCOMPARE(pool.Count(), 3);   // slot 2 is still held
         QVERIFY(!pool.Slot(1).InUse);
         TDataSet* again = pool.GetDataSet();
         QCOMPARE(again, pool.Slot(1).DataSet.get());
@@ -152,7 +152,7 @@ private slots:
         q->Open();
         QVERIFY(q->Active());
         TStoredProc* sp = pool.GetStoredProc();
-        pool.FreeQuery(sp);             // the argument is not examined
+        pool.FreeQuery(sp);   // the argument is not examined
         QVERIFY(!q->Active());
         QVERIFY(pool.GetQuery()->CommandText().isEmpty());
     }
@@ -162,7 +162,7 @@ private slots:
         TConPool pool;
         pool.Open(FDb->Location());
         TDataSet* a = pool.GetDataSet();
-        pool.FreeDataSet(a);            // all slots gone
+        pool.FreeDataSet(a);   // all slots gone
         a = pool.GetDataSet();
         TDataSet* b = pool.GetDataSet();
         QCOMPARE(pool.Count(), 2);
@@ -176,7 +176,7 @@ private slots:
         pool.StartTransaction(b);
         QCOMPARE(pool.ActiveTransactionID(), 2u);
         pool.Commit(b);
-        QVERIFY_THROWS_EXCEPTION(TFbError, pool.Commit(b));      // none active
+        QVERIFY_THROWS_EXCEPTION(TFbError, pool.Commit(b));   // none active
         QVERIFY_THROWS_EXCEPTION(TFbError, pool.Rollback(a));
         // The executor and foreign objects have no effect.
         pool.StartTransaction(pool.GetStoredProc());
@@ -198,9 +198,11 @@ private slots:
         q->SetParams({TFbValue::FromText(QStringLiteral("扭力扳手")), TFbValue::FromInt(2)});
         q->ExecSQL();
         // Not visible to another attachment until committed.
-        QCOMPARE(Peek(QStringLiteral("SELECT COUNT(*) FROM TB_TOOL WHERE TOOL_NAME = '扭力扳手'")).At(0, 0).AsInt64(), 0);
+        QCOMPARE(Peek(QStringLiteral("SELECT COUNT(*) FROM TB_TOOL WHERE TOOL_NAME = '扭力扳手'")).At(0, 0).AsInt64(),
+                 0);
         pool.Rollback(ds);
-        QCOMPARE(Peek(QStringLiteral("SELECT COUNT(*) FROM TB_TOOL WHERE TOOL_NAME = '扭力扳手'")).At(0, 0).AsInt64(), 0);
+        QCOMPARE(Peek(QStringLiteral("SELECT COUNT(*) FROM TB_TOOL WHERE TOOL_NAME = '扭力扳手'")).At(0, 0).AsInt64(),
+                 0);
         pool.FreeDataSet(ds);
     }
 
@@ -219,14 +221,17 @@ private slots:
         sp->ClearParams();
         sp->CreateParam(TFieldType::ftInteger, QStringLiteral("ID"), TParamType::ptInput).SetAsInteger(0);
         for (const char* name : {"SUPPLIER_NAME", "CONTACTOR", "MAIN_PRODUCT", "PHONE", "ADDRESS", "MEMO"})
-            sp->CreateParam(TFieldType::ftString, QLatin1String(name), TParamType::ptInput).SetAsString(QStringLiteral("自动提交"));
+            sp->CreateParam(TFieldType::ftString, QLatin1String(name), TParamType::ptInput)
+                .SetAsString(QStringLiteral("自动提交"));
         sp->CreateParam(TFieldType::ftInteger, QStringLiteral("SUCESS"), TParamType::ptOutput);
         sp->Prepare();
         sp->ExecProc();
         const int id = sp->ParamByName(QStringLiteral("SUCESS")).AsInteger();
         QVERIFY(id > 0);
         pool.FreeStoredProc(sp);
-        QCOMPARE(Peek(QStringLiteral("SELECT SUPPLIER_NAME FROM TB_SUPPLIER WHERE ID = ?"), {TFbValue::FromInt(id)}).At(0, 0).AsString(),
+        QCOMPARE(Peek(QStringLiteral("SELECT SUPPLIER_NAME FROM TB_SUPPLIER WHERE ID = ?"), {TFbValue::FromInt(id)})
+                     .At(0, 0)
+                     .AsString(),
                  QStringLiteral("自动提交"));
 
         // A cached data set leaves no transaction open behind it.
@@ -253,7 +258,8 @@ private slots:
         {
             TFbConnection other;
             other.Attach(FDb->Location(), TConPool::UserName, TConPool::Password);
-            other.Execute(QStringLiteral("INSERT INTO TB_TOOL (TOOL_NAME) VALUES (?)"), {TFbValue::FromText(QStringLiteral("千斤顶"))});
+            other.Execute(QStringLiteral("INSERT INTO TB_TOOL (TOOL_NAME) VALUES (?)"),
+                          {TFbValue::FromText(QStringLiteral("千斤顶"))});
         }
         // … and our next statement in the same transaction sees it.
         q->Open();
@@ -269,13 +275,15 @@ private slots:
         TFbValue a, b;
         QVERIFY(TFbValue::ParseDecimal(QStringLiteral("0.1"), &a));
         QVERIFY(TFbValue::ParseDecimal(QStringLiteral("0.2"), &b));
-        q->SetSQL(QStringLiteral("INSERT INTO TB_REPAIR (CAR_OWNER, EARNEST, QUOTE, PAID) VALUES ('钱', ?, ?, ? + ?) RETURNING ID"));
+        q->SetSQL(QStringLiteral(
+            "INSERT INTO TB_REPAIR (CAR_OWNER, EARNEST, QUOTE, PAID) VALUES ('钱', ?, ?, ? + ?) RETURNING ID"));
         TFbValue big;
         QVERIFY(TFbValue::ParseDecimal(QStringLiteral("9999999999999.99"), &big));
         q->SetParams({a, big, a, b});
         q->Open();
         const qint64 id = q->FieldByName(QStringLiteral("ID")).AsInt64();
-        const TFbResult r = Peek(QStringLiteral("SELECT EARNEST, QUOTE, PAID FROM TB_REPAIR WHERE ID = ?"), {TFbValue::FromInt(id)});
+        const TFbResult r =
+            Peek(QStringLiteral("SELECT EARNEST, QUOTE, PAID FROM TB_REPAIR WHERE ID = ?"), {TFbValue::FromInt(id)});
         QCOMPARE(r.At(0, 0).AsString(), QStringLiteral("0.10"));
         QCOMPARE(r.At(0, 1).AsString(), QStringLiteral("9999999999999.99"));
         QCOMPARE(r.At(0, 2).AsString(), QStringLiteral("0.30"));
@@ -322,9 +330,16 @@ private slots:
         q->SetParams({TFbValue::FromText(name)});
         q->Open();
         const qint64 id = q->FieldByName(QStringLiteral("ID")).AsInt64();
-        QCOMPARE(Peek(QStringLiteral("SELECT CAR_OWNER FROM TB_REPAIR WHERE ID = ?"), {TFbValue::FromInt(id)}).At(0, 0).AsString(), name);
+        QCOMPARE(Peek(QStringLiteral("SELECT CAR_OWNER FROM TB_REPAIR WHERE ID = ?"), {TFbValue::FromInt(id)})
+                     .At(0, 0)
+                     .AsString(),
+                 name);
         // Stored as GBK: the column's octet length counts two bytes a character.
-        QCOMPARE(Peek(QStringLiteral("SELECT OCTET_LENGTH(CAR_OWNER) FROM TB_REPAIR WHERE ID = ?"), {TFbValue::FromInt(id)}).At(0, 0).AsInt64(), 32);
+        QCOMPARE(Peek(QStringLiteral("SELECT OCTET_LENGTH(CAR_OWNER) FROM TB_REPAIR WHERE ID = ?"),
+                      {TFbValue::FromInt(id)})
+                     .At(0, 0)
+                     .AsInt64(),
+                 32);
         // One character more does not fit and is refused, not cut.
         q->SetParams({TFbValue::FromText(name + QStringLiteral("甲"))});
         QVERIFY_THROWS_EXCEPTION(TFbError, q->Open());
@@ -383,8 +398,12 @@ private slots:
     {
         TConPool pool;
         pool.Open(FDb->Location());
-        const qint64 id = pool.Execute(QStringLiteral("INSERT INTO TB_TOOL (TOOL_NAME, TOOL_COUNT) VALUES ('冲突', 0) RETURNING ID")).At(0, 0).AsInt64();
-        const qint64 me = pool.Execute(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE")).At(0, 0).AsInt64();
+        const qint64 id =
+            pool.Execute(QStringLiteral("INSERT INTO TB_TOOL (TOOL_NAME, TOOL_COUNT) VALUES ('冲突', 0) RETURNING ID"))
+                .At(0, 0)
+                .AsInt64();
+        const qint64 me =
+            pool.Execute(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE")).At(0, 0).AsInt64();
         int attempts = 0;
         pool.RunInTransaction([&] {
             ++attempts;
@@ -398,7 +417,8 @@ private slots:
                         TFbConnection c;
                         c.Attach(FDb->Location(), TConPool::UserName, TConPool::Password);
                         TFbTransaction t(c);
-                        c.Execute(QStringLiteral("UPDATE TB_TOOL SET TOOL_COUNT = TOOL_COUNT + 10 WHERE ID = ?"), {TFbValue::FromInt(id)}, &t);
+                        c.Execute(QStringLiteral("UPDATE TB_TOOL SET TOOL_COUNT = TOOL_COUNT + 10 WHERE ID = ?"),
+                                  {TFbValue::FromInt(id)}, &t);
                         changed.set_value();
                         TFbConnection watch;
                         watch.Attach(FDb->Location(), TConPool::UserName, TConPool::Password);
@@ -406,24 +426,36 @@ private slots:
                             "SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$ATTACHMENT_ID = ? AND MON$STATE = 1 "
                             "AND MON$SQL_TEXT CONTAINING 'UPDATE TB_TOOL'");
                         QDeadlineTimer deadline(20000);
-                        while (watch.Execute(waiting, {TFbValue::FromInt(me)}).At(0, 0).AsInt64() == 0 && !deadline.hasExpired())
+                        while (watch.Execute(waiting, {TFbValue::FromInt(me)}).At(0, 0).AsInt64() == 0
+                               && !deadline.hasExpired())
                             std::this_thread::yield();
                         t.Commit();
                     } catch (const std::exception& e) {
                         otherError = e.what();   // never out of the thread
-                        try { changed.set_value(); } catch (...) {}
+                        try {
+                            changed.set_value();
+                        } catch (...) {
+                        }
                     }
                 });
-                struct TJoin { std::thread& t; ~TJoin() { t.join(); } } join{other};
+                struct TJoin {
+                    std::thread& t;
+                    ~TJoin() { t.join(); }
+                } join{other};
                 changed.get_future().wait();
                 QVERIFY2(otherError.empty(), otherError.c_str());
-                pool.Execute(QStringLiteral("UPDATE TB_TOOL SET TOOL_COUNT = TOOL_COUNT + 1 WHERE ID = ?"), {TFbValue::FromInt(id)});
+                pool.Execute(QStringLiteral("UPDATE TB_TOOL SET TOOL_COUNT = TOOL_COUNT + 1 WHERE ID = ?"),
+                             {TFbValue::FromInt(id)});
             } else {
-                pool.Execute(QStringLiteral("UPDATE TB_TOOL SET TOOL_COUNT = TOOL_COUNT + 1 WHERE ID = ?"), {TFbValue::FromInt(id)});
+                pool.Execute(QStringLiteral("UPDATE TB_TOOL SET TOOL_COUNT = TOOL_COUNT + 1 WHERE ID = ?"),
+                             {TFbValue::FromInt(id)});
             }
         });
         QCOMPARE(attempts, 2);
-        QCOMPARE(Peek(QStringLiteral("SELECT TOOL_COUNT FROM TB_TOOL WHERE ID = ?"), {TFbValue::FromInt(id)}).At(0, 0).AsInt64(), 11);
+        QCOMPARE(Peek(QStringLiteral("SELECT TOOL_COUNT FROM TB_TOOL WHERE ID = ?"), {TFbValue::FromInt(id)})
+                     .At(0, 0)
+                     .AsInt64(),
+                 11);
 
         // Any other error rolls the whole unit back and is passed on at once. The lot is this
         // case's own, so that the refused update has a row to refuse.
@@ -435,7 +467,10 @@ private slots:
             pool.Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = -1"));
         }));
         QCOMPARE(attempts, 1);
-        QCOMPARE(Peek(QStringLiteral("SELECT TOOL_COUNT FROM TB_TOOL WHERE ID = ?"), {TFbValue::FromInt(id)}).At(0, 0).AsInt64(), 11);
+        QCOMPARE(Peek(QStringLiteral("SELECT TOOL_COUNT FROM TB_TOOL WHERE ID = ?"), {TFbValue::FromInt(id)})
+                     .At(0, 0)
+                     .AsInt64(),
+                 11);
         QVERIFY(!pool.InTransaction());
     }
 
@@ -449,7 +484,7 @@ private slots:
         pool.Close();
         QVERIFY(!pool.Connected());
         QVERIFY(!ds->Active());
-        QCOMPARE(pool.Count(), 3);     // slots and objects stay allocated
+        QCOMPARE(pool.Count(), 3);   // slots and objects stay allocated
         QVERIFY_THROWS_EXCEPTION(TFbError, ds->Open());
     }
 };

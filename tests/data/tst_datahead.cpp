@@ -41,7 +41,7 @@ TRecInfo Col(const char* field, const char* caption, int maxLength, int width, b
     return c;
 }
 
-} // namespace
+}   // namespace
 
 class TestDataHead : public QObject {
     Q_OBJECT
@@ -55,8 +55,8 @@ class TestDataHead : public QObject {
     {
         auto d = std::make_unique<TData>();
         d->SetBaseSQL(QStringLiteral("SELECT * FROM V_REPAIR"));
-        d->Columns = {Col("ID", "编号", 6, 50), Col("MEMO", "备注", 128, 80, false),
-                      Col("CAR_NO", "车牌号码", 16, 80), Col("REPAIR_DATE", "送修日期", 10, 90)};
+        d->Columns = {Col("ID", "编号", 6, 50), Col("MEMO", "备注", 128, 80, false), Col("CAR_NO", "车牌号码", 16, 80),
+                      Col("REPAIR_DATE", "送修日期", 10, 90)};
         d->SetDataSet(FSet);
         d->SetFilter(filter);
         return d;
@@ -127,13 +127,12 @@ private slots:
             << "SELECT * FROM V_REPAIR WHERE IS_PAY = 0 ROWS (2 - 1) * 100 + 1 TO 2 * 100" << 1;
         QTest::newRow("exactly 100, no ROWS clause")
             << "ID <= 100" << 100 << 1 << "SELECT COUNT(*) FROM V_REPAIR WHERE ID <= 100"
-            << "SELECT * FROM V_REPAIR WHERE ID <= 100" << 100
-            << "SELECT * FROM V_REPAIR WHERE ID <= 100" << 100;
-        QTest::newRow("no records")
-            << "ID < 0" << 0 << 1 << "SELECT COUNT(*) FROM V_REPAIR WHERE ID < 0"
-            << "SELECT * FROM V_REPAIR WHERE ID < 0" << 0 << "SELECT * FROM V_REPAIR WHERE ID < 0" << 0;
-        QTest::newRow("no filter")
-            << "" << 351 << 4 << "SELECT COUNT(*) FROM V_REPAIR" << base + rows(1) << 100 << base + rows(4) << 51;
+            << "SELECT * FROM V_REPAIR WHERE ID <= 100" << 100 << "SELECT * FROM V_REPAIR WHERE ID <= 100" << 100;
+        QTest::newRow("no records") << "ID < 0" << 0 << 1 << "SELECT COUNT(*) FROM V_REPAIR WHERE ID < 0"
+                                    << "SELECT * FROM V_REPAIR WHERE ID < 0" << 0
+                                    << "SELECT * FROM V_REPAIR WHERE ID < 0" << 0;
+        QTest::newRow("no filter") << "" << 351 << 4 << "SELECT COUNT(*) FROM V_REPAIR" << base + rows(1) << 100
+                                   << base + rows(4) << 51;
         // The word ROWS inside the filter must not be taken for the paging clause.
         QTest::newRow("filter holding ROWS")
             << "CAR_NO <> 'ROWS' AND IS_PAY = 1" << 250 << 3
@@ -228,21 +227,28 @@ private slots:
         QTest::addColumn<QString>("listText");
         QTest::addColumn<int>("total");
         QTest::newRow("base with WHERE gets AND, bracketed")
-            << "SELECT * FROM V_REPAIR" << "IS_PAY = 0" << "CAR_NO = 'EMPTYDATE' OR CAR_NO = '京A1'"
-            << QVector<TFbValue>{}
+            << "SELECT * FROM V_REPAIR"
+            << "IS_PAY = 0"
+            << "CAR_NO = 'EMPTYDATE' OR CAR_NO = '京A1'" << QVector<TFbValue>{}
             << "SELECT * FROM V_REPAIR WHERE IS_PAY = 0 AND (CAR_NO = 'EMPTYDATE' OR CAR_NO = '京A1')" << 1;
         QTest::newRow("bound value with a quote")
-            << "SELECT * FROM V_REPAIR" << "" << "CAR_NO = ?" << QVector<TFbValue>{TFbValue::FromText(QStringLiteral("O'Neil"))}
+            << "SELECT * FROM V_REPAIR"
+            << ""
+            << "CAR_NO = ?" << QVector<TFbValue>{TFbValue::FromText(QStringLiteral("O'Neil"))}
             << "SELECT * FROM V_REPAIR WHERE CAR_NO = ?" << 1;
-        QTest::newRow("quoted literal")
-            << "SELECT * FROM V_REPAIR" << "" << QStringLiteral("CAR_NO = ") + QuotedStr(QStringLiteral("O'Neil"))
-            << QVector<TFbValue>{} << "SELECT * FROM V_REPAIR WHERE CAR_NO = 'O''Neil'" << 1;
+        QTest::newRow("quoted literal") << "SELECT * FROM V_REPAIR"
+                                        << "" << QStringLiteral("CAR_NO = ") + QuotedStr(QStringLiteral("O'Neil"))
+                                        << QVector<TFbValue>{} << "SELECT * FROM V_REPAIR WHERE CAR_NO = 'O''Neil'"
+                                        << 1;
         QTest::newRow("quoted literal cannot widen the condition")
-            << "SELECT * FROM V_REPAIR" << "" << QStringLiteral("CAR_NO = ") + QuotedStr(QStringLiteral("x' OR '1' = '1"))
-            << QVector<TFbValue>{} << "SELECT * FROM V_REPAIR WHERE CAR_NO = 'x'' OR ''1'' = ''1'" << 0;
-        QTest::newRow("LIKE")
-            << "SELECT * FROM V_REPAIR" << "" << "CAR_NO LIKE '京A1%'" << QVector<TFbValue>{}
-            << "SELECT * FROM V_REPAIR WHERE CAR_NO LIKE '京A1%' ROWS (1 - 1) * 100 + 1 TO 1 * 100" << 111;
+            << "SELECT * FROM V_REPAIR"
+            << "" << QStringLiteral("CAR_NO = ") + QuotedStr(QStringLiteral("x' OR '1' = '1")) << QVector<TFbValue>{}
+            << "SELECT * FROM V_REPAIR WHERE CAR_NO = 'x'' OR ''1'' = ''1'" << 0;
+        QTest::newRow("LIKE") << "SELECT * FROM V_REPAIR"
+                              << ""
+                              << "CAR_NO LIKE '京A1%'" << QVector<TFbValue>{}
+                              << "SELECT * FROM V_REPAIR WHERE CAR_NO LIKE '京A1%' ROWS (1 - 1) * 100 + 1 TO 1 * 100"
+                              << 111;
     }
 
     void filters()
@@ -331,7 +337,12 @@ private slots:
         d->Open();
         FillGrid(*d, &grid);
         QCOMPARE(grid.Cells(0, 1), QString());
-        const qint64 id = FPool->Execute(QStringLiteral("INSERT INTO TB_REPAIR (CAR_NO, CAR_OWNER, PHONE) VALUES ('R1', '刷新', '9') RETURNING ID")).At(0, 0).AsInt64();
+        const qint64 id =
+            FPool
+                ->Execute(QStringLiteral(
+                    "INSERT INTO TB_REPAIR (CAR_NO, CAR_OWNER, PHONE) VALUES ('R1', '刷新', '9') RETURNING ID"))
+                .At(0, 0)
+                .AsInt64();
         Refresh(*d, &grid);
         QCOMPARE(grid.Cells(0, 1), QString::number(id));
         FPool->Execute(QStringLiteral("DELETE FROM TB_REPAIR WHERE ID = ?"), {TFbValue::FromInt(id)});
@@ -343,15 +354,33 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("ten characters removed") << "MEMO" << "a,b'c%d*e?f<g=h>i+j!k" << "abcdefghijk";
-        QTest::newRow("a,b'c%") << "MEMO" << "a,b'c%" << "abc";
-        QTest::newRow("20 bytes into 16") << "CAR_NO" << "12345678901234567890" << "1234567890123456";
-        QTest::newRow("18 Chinese bytes into 16") << "CAR_NO" << "一二三四五六七八九" << "一二三四五六七八";
-        QTest::newRow("never half a character") << "CAR_NO" << "a一二三四五六七八" << "a一二三四五六七";
-        QTest::newRow("date exactly 10") << "REPAIR_DATE" << "2024-06-30" << "2024-06-30";
-        QTest::newRow("key carried whole") << "ID" << "12345678" << "12345678";
-        QTest::newRow("field name case") << "car_no" << "京A" << "京A";
-        QTest::newRow("unknown field") << "NO_SUCH" << "x" << "";
+        QTest::newRow("ten characters removed") << "MEMO"
+                                                << "a,b'c%d*e?f<g=h>i+j!k"
+                                                << "abcdefghijk";
+        QTest::newRow("a,b'c%") << "MEMO"
+                                << "a,b'c%"
+                                << "abc";
+        QTest::newRow("20 bytes into 16") << "CAR_NO"
+                                          << "12345678901234567890"
+                                          << "1234567890123456";
+        QTest::newRow("18 Chinese bytes into 16") << "CAR_NO"
+                                                  << "一二三四五六七八九"
+                                                  << "一二三四五六七八";
+        QTest::newRow("never half a character") << "CAR_NO"
+                                                << "a一二三四五六七八"
+                                                << "a一二三四五六七";
+        QTest::newRow("date exactly 10") << "REPAIR_DATE"
+                                         << "2024-06-30"
+                                         << "2024-06-30";
+        QTest::newRow("key carried whole") << "ID"
+                                           << "12345678"
+                                           << "12345678";
+        QTest::newRow("field name case") << "car_no"
+                                         << "京A"
+                                         << "京A";
+        QTest::newRow("unknown field") << "NO_SUCH"
+                                       << "x"
+                                       << "";
     }
 
     void setValue()
@@ -389,7 +418,10 @@ private slots:
     void keys()
     {
         auto d = Orders();
-        const struct { const char* key; int value; } cases[] = {{"", 0}, {"abc", 0}, {"12", 12}, {" 7 ", 7}, {"9x", 0}};
+        const struct {
+            const char* key;
+            int value;
+        } cases[] = {{"", 0}, {"abc", 0}, {"12", 12}, {" 7 ", 7}, {"9x", 0}};
         for (const auto& c : cases) {
             d->SetKey(QStringLiteral("CAR_NO"), QString::fromUtf8(c.key));
             QCOMPARE(d->GetKey(QStringLiteral("CAR_NO")), c.value);
@@ -408,9 +440,12 @@ private slots:
     {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("withoutPaging");
-        QTest::newRow("paged") << "SELECT * FROM V_REPAIR ROWS (2 - 1) * 100 + 1 TO 2 * 100" << "SELECT * FROM V_REPAIR";
-        QTest::newRow("not paged") << "SELECT * FROM V_REPAIR WHERE IS_PAY = 1" << "SELECT * FROM V_REPAIR WHERE IS_PAY = 1";
-        QTest::newRow("lower case is not the clause") << "select * from v_repair rows 1 to 2" << "select * from v_repair rows 1 to 2";
+        QTest::newRow("paged") << "SELECT * FROM V_REPAIR ROWS (2 - 1) * 100 + 1 TO 2 * 100"
+                               << "SELECT * FROM V_REPAIR";
+        QTest::newRow("not paged") << "SELECT * FROM V_REPAIR WHERE IS_PAY = 1"
+                                   << "SELECT * FROM V_REPAIR WHERE IS_PAY = 1";
+        QTest::newRow("lower case is not the clause") << "select * from v_repair rows 1 to 2"
+                                                      << "select * from v_repair rows 1 to 2";
     }
 
     void texts()

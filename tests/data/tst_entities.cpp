@@ -23,12 +23,17 @@ namespace {
 
 using TFactory = std::function<std::unique_ptr<TData>()>;
 
-template <class T>
-TFactory Make() { return [] { return std::unique_ptr<TData>(new T); }; }
+template <class T> TFactory Make()
+{
+    return [] { return std::unique_ptr<TData>(new T); };
+}
 
-TFbValue I(qint64 v) { return TFbValue::FromInt(v); }
+TFbValue I(qint64 v)
+{
+    return TFbValue::FromInt(v);
+}
 
-} // namespace
+}   // namespace
 
 Q_DECLARE_METATYPE(TFactory)
 
@@ -73,7 +78,9 @@ private slots:
         ::chmod(QFile::encodeName(FDemoDir.path()).constData(), 0777);
         FDemoPath = FDemoDir.filePath(QStringLiteral("DEMO.FDB"));
         QString out;
-        QVERIFY2(RunProjectScript(QStringLiteral("newdb"), {FDemoPath, QStringLiteral("--demo"), QStringLiteral("150")}, &out) == 0,
+        QVERIFY2(RunProjectScript(QStringLiteral("newdb"), {FDemoPath, QStringLiteral("--demo"), QStringLiteral("150")},
+                                  &out)
+                     == 0,
                  qPrintable(out));
     }
 
@@ -89,18 +96,28 @@ private slots:
         QTest::addColumn<QString>("baseSql");
         QTest::addColumn<QString>("override");
         QTest::addColumn<int>("columns");
-        QTest::newRow("TEmployee") << Make<TEmployee>() << "SELECT * FROM V_EMPLOYEE WHERE EMPLOYEE_NAME <> '管理员'" << "" << 14;
-        QTest::newRow("TRepair") << Make<TRepair>() << "SELECT * FROM V_REPAIR" << "" << 15;
-        QTest::newRow("TSales") << Make<TSales>() << "SELECT * FROM V_SALES_SUMMARY" << "" << 6;
-        QTest::newRow("TSupplier") << Make<TSupplier>() << "SELECT * FROM TB_SUPPLIER" << "" << 7;
-        QTest::newRow("TContact customers") << Make<TContact>() << "SELECT * FROM V_CONTACT_C" << "" << 5;
+        QTest::newRow("TEmployee") << Make<TEmployee>() << "SELECT * FROM V_EMPLOYEE WHERE EMPLOYEE_NAME <> '管理员'"
+                                   << "" << 14;
+        QTest::newRow("TRepair") << Make<TRepair>() << "SELECT * FROM V_REPAIR"
+                                 << "" << 15;
+        QTest::newRow("TSales") << Make<TSales>() << "SELECT * FROM V_SALES_SUMMARY"
+                                << "" << 6;
+        QTest::newRow("TSupplier") << Make<TSupplier>() << "SELECT * FROM TB_SUPPLIER"
+                                   << "" << 7;
+        QTest::newRow("TContact customers") << Make<TContact>() << "SELECT * FROM V_CONTACT_C"
+                                            << "" << 5;
         QTest::newRow("TContact employees") << Make<TContact>() << "SELECT * FROM V_CONTACT_C"
                                             << "员工通讯录" << 5;
-        QTest::newRow("TContact suppliers") << Make<TContact>() << "SELECT * FROM V_CONTACT_C" << "供应商通讯录" << 5;
-        QTest::newRow("TCommodity") << Make<TCommodity>() << "SELECT * FROM V_COMMODITY" << "" << 4;
-        QTest::newRow("TTool") << Make<TTool>() << "SELECT * FROM TB_TOOL" << "" << 8;
-        QTest::newRow("TStorage") << Make<TStorage>() << "SELECT * FROM V_STORAGE_SUMMARY" << "" << 5;
-        QTest::newRow("TStock") << Make<TStock>() << "SELECT * FROM V_STOCK" << "" << 7;
+        QTest::newRow("TContact suppliers") << Make<TContact>() << "SELECT * FROM V_CONTACT_C"
+                                            << "供应商通讯录" << 5;
+        QTest::newRow("TCommodity") << Make<TCommodity>() << "SELECT * FROM V_COMMODITY"
+                                    << "" << 4;
+        QTest::newRow("TTool") << Make<TTool>() << "SELECT * FROM TB_TOOL"
+                               << "" << 8;
+        QTest::newRow("TStorage") << Make<TStorage>() << "SELECT * FROM V_STORAGE_SUMMARY"
+                                  << "" << 5;
+        QTest::newRow("TStock") << Make<TStock>() << "SELECT * FROM V_STOCK"
+                                << "" << 7;
     }
 
     // Each list's columns exist in its view: filling the grid reads every one of them.
@@ -140,11 +157,11 @@ private slots:
 
     void employeeList()
     {
-        FPool->Execute(QStringLiteral(
-            "INSERT INTO TB_EMPLOYEE (EMPLOYEE_NAME, SEX, BIRTHDAY, EDUCATION, STATUS, OFFICE_TYPE, POST_ID, DEPARTMENT_ID) "
-            "VALUES ('李娜', 1, DATE '1990-03-04', 7, 1, 3, 2, 1)"));
-        FPool->Execute(QStringLiteral(
-            "INSERT INTO TB_EMPLOYEE (EMPLOYEE_NAME, SEX, EDUCATION, STATUS, OFFICE_TYPE) VALUES ('王强', 0, 9, 0, 7)"));
+        FPool->Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (EMPLOYEE_NAME, SEX, BIRTHDAY, EDUCATION, STATUS, "
+                                      "OFFICE_TYPE, POST_ID, DEPARTMENT_ID) "
+                                      "VALUES ('李娜', 1, DATE '1990-03-04', 7, 1, 3, 2, 1)"));
+        FPool->Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (EMPLOYEE_NAME, SEX, EDUCATION, STATUS, OFFICE_TYPE) "
+                                      "VALUES ('王强', 0, 9, 0, 7)"));
         TDataSet* set = FPool->GetDataSet();
         TEmployee e;
         e.SetDataSet(set);
@@ -156,10 +173,10 @@ private slots:
         FillGrid(e, &grid);
         QCOMPARE(grid.RowCount(), 3);
         QCOMPARE(grid.RowTexts(1).mid(0, 11),
-                 (QStringList{grid.Cells(0, 1), "李娜", "女", "1990-03-04", "博士生", "", "离职", "", "其他", "维修工", "维修部"}));
+                 (QStringList{grid.Cells(0, 1), "李娜", "女", "1990-03-04", "博士生", "", "离职", "", "其他", "维修工",
+                              "维修部"}));
         // Codes outside their tables show as their numbers; the empty dates as empty text.
-        QCOMPARE(grid.RowTexts(2).mid(1, 10),
-                 (QStringList{"王强", "男", "", "9", "", "正常", "", "7", "", ""}));
+        QCOMPARE(grid.RowTexts(2).mid(1, 10), (QStringList{"王强", "男", "", "9", "", "正常", "", "7", "", ""}));
         e.Close();
 
         // No records: the empty row stays empty, without code names.
@@ -187,16 +204,17 @@ private slots:
         r.SetKey(QStringLiteral("OPERATOR_NAME"), QStringLiteral("1"));
         const qint64 before = Count(QStringLiteral("SELECT GEN_ID(GEN_REPAIR_ID, 0) FROM RDB$DATABASE"));
         QVERIFY(Run(r, ExecSave).Success);
-        TFbResult row = Peek(QStringLiteral("SELECT ID, CAR_NO, OIL, EARNEST, QUOTE, ACCEPTER_ID, OPERATOR_ID, FAULT, IS_PAY "
-                                            "FROM TB_REPAIR WHERE CAR_OWNER = '张三'"));
+        TFbResult row =
+            Peek(QStringLiteral("SELECT ID, CAR_NO, OIL, EARNEST, QUOTE, ACCEPTER_ID, OPERATOR_ID, FAULT, IS_PAY "
+                                "FROM TB_REPAIR WHERE CAR_OWNER = '张三'"));
         QCOMPARE(row.RowCount(), 1);
         const qint64 id = row.At(0, 0).AsInt64();
-        QCOMPARE(id, before + 1);                              // the generator's key
+        QCOMPARE(id, before + 1);   // the generator's key
         QCOMPARE(row.At(0, 1).AsString(), QStringLiteral("京A12345"));
-        QCOMPARE(row.At(0, 2).AsString(), QStringLiteral("0.00"));      // "abc"
+        QCOMPARE(row.At(0, 2).AsString(), QStringLiteral("0.00"));   // "abc"
         QCOMPARE(row.At(0, 3).AsString(), QStringLiteral("100.50"));
-        QCOMPARE(row.At(0, 4).AsString(), QStringLiteral("0.00"));      // not a finite number
-        QCOMPARE(row.At(0, 5).AsInt64(), 0);                            // no accepter chosen
+        QCOMPARE(row.At(0, 4).AsString(), QStringLiteral("0.00"));   // not a finite number
+        QCOMPARE(row.At(0, 5).AsInt64(), 0);   // no accepter chosen
         QCOMPARE(row.At(0, 6).AsInt64(), 1);
         QCOMPARE(row.At(0, 7).AsString(), QStringLiteral("刹车异响"));
 
@@ -205,7 +223,8 @@ private slots:
         r.SetValue(QStringLiteral("OIL"), QStringLiteral("12.5"));
         QVERIFY(Run(r, TExecMode::Edit).Success);
         QCOMPARE(Count(QStringLiteral("SELECT COUNT(*) FROM TB_REPAIR WHERE CAR_OWNER = '张三'")), 1);
-        QCOMPARE(Peek(QStringLiteral("SELECT OIL FROM TB_REPAIR WHERE ID = ?"), {I(id)}).At(0, 0).AsString(), QStringLiteral("12.50"));
+        QCOMPARE(Peek(QStringLiteral("SELECT OIL FROM TB_REPAIR WHERE ID = ?"), {I(id)}).At(0, 0).AsString(),
+                 QStringLiteral("12.50"));
 
         // A key that is no whole number is refused rather than saved as a new record.
         r.Columns[0].Value = QStringLiteral("12x");
@@ -223,12 +242,15 @@ private slots:
         r.SetValue(QStringLiteral("CAR_OWNER"), QStringLiteral("结账客户"));
         r.SetValue(QStringLiteral("PHONE"), QStringLiteral("1"));
         QVERIFY(Run(r, ExecSave).Success);
-        const qint64 paid = Peek(QStringLiteral("SELECT ID FROM TB_REPAIR WHERE CAR_OWNER = '结账客户'")).At(0, 0).AsInt64();
+        const qint64 paid =
+            Peek(QStringLiteral("SELECT ID FROM TB_REPAIR WHERE CAR_OWNER = '结账客户'")).At(0, 0).AsInt64();
         r.SetValue(QStringLiteral("CAR_OWNER"), QStringLiteral("散客"));
         QVERIFY(Run(r, ExecSave).Success);
-        const qint64 free = Peek(QStringLiteral("SELECT ID FROM TB_REPAIR WHERE CAR_OWNER = '散客'")).At(0, 0).AsInt64();
+        const qint64 free =
+            Peek(QStringLiteral("SELECT ID FROM TB_REPAIR WHERE CAR_OWNER = '散客'")).At(0, 0).AsInt64();
         // The checkout recorded a part for the first order.
-        FPool->Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, SALES_TYPE) VALUES (1, 1, 1, 10, ?)"),
+        FPool->Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, SALES_TYPE) "
+                                      "VALUES (1, 1, 1, 10, ?)"),
                        {I(paid)});
         const qint64 rows = Count(QStringLiteral("SELECT COUNT(*) FROM TB_REPAIR"));
 
@@ -249,22 +271,41 @@ private slots:
         QTest::addColumn<TFactory>("make");
         QTest::addColumn<QString>("table");
         QTest::addColumn<QStringList>("values");   // field=value pairs
-        QTest::addColumn<QString>("check");        // SELECT of one value of the saved row
+        QTest::addColumn<QString>("check");   // SELECT of one value of the saved row
         QTest::addColumn<QString>("expected");
-        QTest::newRow("employee") << Make<TEmployee>() << "TB_EMPLOYEE"
-            << QStringList{"EMPLOYEE_NAME=赵敏", "SEX=1", "BIRTHDAY=1995-07-08", "EDUCATION=5", "STATUS=0",
-                           "ENTRY_DATE=", "OFFICE_TYPE=2", "POST_NAME=库管员", "DEPARTMENT_NAME=配件部", "PHONE=139", "ADDRESS=北京", "MEMO=新人"}
-            << "SELECT PW || '|' || SEX || '|' || BIRTHDAY || '|' || EDUCATION || '|' || ENTRY_DATE || '|' || OFFICE_TYPE"
+        QTest::newRow("employee")
+            << Make<TEmployee>() << "TB_EMPLOYEE"
+            << QStringList{"EMPLOYEE_NAME=赵敏",
+                           "SEX=1",
+                           "BIRTHDAY=1995-07-08",
+                           "EDUCATION=5",
+                           "STATUS=0",
+                           "ENTRY_DATE=",
+                           "OFFICE_TYPE=2",
+                           "POST_NAME=库管员",
+                           "DEPARTMENT_NAME=配件部",
+                           "PHONE=139",
+                           "ADDRESS=北京",
+                           "MEMO=新人"}
+            << "SELECT PW || '|' || SEX || '|' || BIRTHDAY || '|' || EDUCATION || '|' || ENTRY_DATE || '|' || "
+               "OFFICE_TYPE"
                " || '|' || POST_ID || '|' || DEPARTMENT_ID || '|' || MEMO FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = '赵敏'"
             << "e10adc3949ba59abbe56e057f20f883e|1|1995-07-08|5|1900-01-01|2|3|2|新人";
-        QTest::newRow("supplier") << Make<TSupplier>() << "TB_SUPPLIER"
-            << QStringList{"SUPPLIER_NAME=华北配件", "CONTACTOR=周", "MAIN_PRODUCT=滤清器", "PHONE=010", "ADDRESS=天津", "MEMO=m"}
-            << "SELECT CONTACTOR || MAIN_PRODUCT || ADDRESS FROM TB_SUPPLIER WHERE SUPPLIER_NAME = '华北配件'" << "周滤清器天津";
-        QTest::newRow("commodity") << Make<TCommodity>() << "TB_COMMODITY"
+        QTest::newRow("supplier")
+            << Make<TSupplier>() << "TB_SUPPLIER"
+            << QStringList{"SUPPLIER_NAME=华北配件", "CONTACTOR=周", "MAIN_PRODUCT=滤清器", "PHONE=010",
+                           "ADDRESS=天津",           "MEMO=m"}
+            << "SELECT CONTACTOR || MAIN_PRODUCT || ADDRESS FROM TB_SUPPLIER WHERE SUPPLIER_NAME = '华北配件'"
+            << "周滤清器天津";
+        QTest::newRow("commodity")
+            << Make<TCommodity>() << "TB_COMMODITY"
             << QStringList{"COMMODITY_NAME=火花塞", "UNIT_NAME=只", "STANDARD_NAME=通用"}
-            << "SELECT UNIT_NAME || STANDARD_NAME FROM V_COMMODITY WHERE COMMODITY_NAME = '火花塞'" << "只通用";
-        QTest::newRow("tool, empty buy date") << Make<TTool>() << "TB_TOOL"
-            << QStringList{"TOOL_NAME=千斤顶", "TOOL_COUNT=2", "BUY_DATE=", "CHECK_DATE=2024-06-30", "MANUFACTURER=世达"}
+            << "SELECT UNIT_NAME || STANDARD_NAME FROM V_COMMODITY WHERE COMMODITY_NAME = '火花塞'"
+            << "只通用";
+        QTest::newRow("tool, empty buy date")
+            << Make<TTool>() << "TB_TOOL"
+            << QStringList{"TOOL_NAME=千斤顶", "TOOL_COUNT=2", "BUY_DATE=", "CHECK_DATE=2024-06-30",
+                           "MANUFACTURER=世达"}
             << "SELECT TOOL_COUNT || '|' || BUY_DATE || '|' || CHECK_DATE FROM TB_TOOL WHERE TOOL_NAME = '千斤顶'"
             << "2|1900-01-01|2024-06-30";
     }
@@ -283,10 +324,14 @@ private slots:
             const QString field = pair.section('=', 0, 0), value = pair.section('=', 1);
             d->SetValue(field, value);
             if (field.endsWith(QLatin1String("_NAME")) && field != QLatin1String("EMPLOYEE_NAME")
-                && field != QLatin1String("SUPPLIER_NAME") && field != QLatin1String("COMMODITY_NAME") && field != QLatin1String("TOOL_NAME")) {
+                && field != QLatin1String("SUPPLIER_NAME") && field != QLatin1String("COMMODITY_NAME")
+                && field != QLatin1String("TOOL_NAME")) {
                 const QString dict = field.left(field.size() - 5);
-                d->SetKey(field, QString::number(Peek(QStringLiteral("SELECT ID FROM TB_%1 WHERE %1_NAME = ?").arg(dict),
-                                                      {TFbValue::FromText(value)}).At(0, 0).AsInt64()));
+                d->SetKey(field,
+                          QString::number(Peek(QStringLiteral("SELECT ID FROM TB_%1 WHERE %1_NAME = ?").arg(dict),
+                                               {TFbValue::FromText(value)})
+                                              .At(0, 0)
+                                              .AsInt64()));
             }
         }
         const qint64 before = Count(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table));
@@ -323,8 +368,10 @@ private slots:
         t.SetValue(QStringLiteral("ID"), QStringLiteral("1234567"));
         t.SetValue(QStringLiteral("TOOL_NAME"), QStringLiteral("长号改"));
         QVERIFY(Run(t, ExecSave).Success);
-        QCOMPARE(Peek(QStringLiteral("SELECT TOOL_NAME FROM TB_TOOL WHERE ID = 1234567")).At(0, 0).AsString(), QStringLiteral("长号改"));
-        QCOMPARE(Peek(QStringLiteral("SELECT TOOL_NAME FROM TB_TOOL WHERE ID = 123456")).At(0, 0).AsString(), QStringLiteral("短号"));
+        QCOMPARE(Peek(QStringLiteral("SELECT TOOL_NAME FROM TB_TOOL WHERE ID = 1234567")).At(0, 0).AsString(),
+                 QStringLiteral("长号改"));
+        QCOMPARE(Peek(QStringLiteral("SELECT TOOL_NAME FROM TB_TOOL WHERE ID = 123456")).At(0, 0).AsString(),
+                 QStringLiteral("短号"));
         QVERIFY(Run(t, ExecDelete).Success);
         QCOMPARE(Count(QStringLiteral("SELECT COUNT(*) FROM TB_TOOL WHERE ID = 1234567")), 0);
         QCOMPARE(Count(QStringLiteral("SELECT COUNT(*) FROM TB_TOOL WHERE ID = 123456")), 1);

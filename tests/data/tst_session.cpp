@@ -62,10 +62,14 @@ private slots:
         const TTheUnit unit = ReadTheUnit(Pool);
         QVERIFY(!unit.TheUnitName.isEmpty());
 
-        Pool.Execute(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE) "
-                                    "VALUES (?, '送修登记', 1, 1, 0, 0)"), {TFbValue::FromInt(Li)});
-        Pool.Execute(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE) "
-                                    "VALUES (?, '供应商', 0, 1, 1, 1)"), {TFbValue::FromInt(Li)});
+        Pool.Execute(QStringLiteral(
+                         "INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE) "
+                         "VALUES (?, '送修登记', 1, 1, 0, 0)"),
+                     {TFbValue::FromInt(Li)});
+        Pool.Execute(QStringLiteral(
+                         "INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE) "
+                         "VALUES (?, '供应商', 0, 1, 1, 1)"),
+                     {TFbValue::FromInt(Li)});
         TRightInfo rights[RightCount];
         rights[0].FunctionName = QStringLiteral("送修登记");
         rights[1].FunctionName = QStringLiteral("供应商");
@@ -99,10 +103,7 @@ private slots:
         QCOMPARE(CarryForwardStock(Pool), qint64(0));
     }
 
-    void cleanupTestCase()
-    {
-        Pool.Close();
-    }
+    void cleanupTestCase() { Pool.Close(); }
 };
 
 QTEST_GUILESS_MAIN(TestSession)

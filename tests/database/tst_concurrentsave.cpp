@@ -15,8 +15,14 @@
 
 namespace {
 
-TFbValue I(qint64 v) { return TFbValue::FromInt(v); }
-TFbValue T(const QString& v) { return TFbValue::FromText(v); }
+TFbValue I(qint64 v)
+{
+    return TFbValue::FromInt(v);
+}
+TFbValue T(const QString& v)
+{
+    return TFbValue::FromText(v);
+}
 TFbValue D(const char* v)
 {
     TFbValue r;
@@ -74,7 +80,7 @@ int RunSaver(const QString& location)
 constexpr int Desks = 4;
 constexpr int Rounds = 40;
 
-} // namespace
+}   // namespace
 
 class TestConcurrentSave : public QObject {
     Q_OBJECT
@@ -142,12 +148,16 @@ private slots:
             const QStringList answers = All(QStringLiteral("E ") + name);
             int saved = 0;
             for (const QString& a : answers) {
-                QVERIFY2(a.startsWith(QLatin1String("OK ")), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(answers.join(QLatin1String(" / ")))));
+                QVERIFY2(a.startsWith(QLatin1String("OK ")),
+                         qPrintable(QStringLiteral("round %1: %2").arg(round).arg(answers.join(QLatin1String(" / ")))));
                 if (a != QLatin1String("OK 0"))
                     ++saved;
             }
             QCOMPARE(saved, 1);
-            QCOMPARE(look.Execute(QStringLiteral("SELECT COUNT(*) FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = ?"), {T(name)}).At(0, 0).AsInt64(), 1);
+            QCOMPARE(look.Execute(QStringLiteral("SELECT COUNT(*) FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = ?"), {T(name)})
+                         .At(0, 0)
+                         .AsInt64(),
+                     1);
         }
     }
 
@@ -166,11 +176,15 @@ private slots:
                 orders.insert(a.mid(3).toLongLong());
             }
             QCOMPARE(orders.size(), Desks);   // every desk's order is saved
-            const TFbResult c = look.Execute(QStringLiteral("SELECT FIRST_ID FROM TB_CUSTOMER WHERE CAR_OWNER = ? AND PHONE = ?"),
-                                             {T(owner), T(phone)});
-            QCOMPARE(c.RowCount(), 1);        // and the customer once
+            const TFbResult c =
+                look.Execute(QStringLiteral("SELECT FIRST_ID FROM TB_CUSTOMER WHERE CAR_OWNER = ? AND PHONE = ?"),
+                             {T(owner), T(phone)});
+            QCOMPARE(c.RowCount(), 1);   // and the customer once
             QVERIFY(orders.contains(c.At(0, 0).AsInt64()));
-            QCOMPARE(look.Execute(QStringLiteral("SELECT COUNT(*) FROM V_CONTACT_C WHERE CONTACT_NAME = ?"), {T(owner)}).At(0, 0).AsInt64(), 1);
+            QCOMPARE(look.Execute(QStringLiteral("SELECT COUNT(*) FROM V_CONTACT_C WHERE CONTACT_NAME = ?"), {T(owner)})
+                         .At(0, 0)
+                         .AsInt64(),
+                     1);
         }
     }
 };

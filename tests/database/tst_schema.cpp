@@ -15,19 +15,28 @@ struct TArg {
     TFbValue Value;
 };
 
-TFbValue I(qint64 v) { return TFbValue::FromInt(v); }
-TFbValue T(const QString& v) { return TFbValue::FromText(v); }
+TFbValue I(qint64 v)
+{
+    return TFbValue::FromInt(v);
+}
+TFbValue T(const QString& v)
+{
+    return TFbValue::FromText(v);
+}
 TFbValue D(const char* v)
 {
     TFbValue r;
     TFbValue::ParseDecimal(QLatin1String(v), &r);
     return r;
 }
-TFbValue Day(int y, int m, int d) { return TFbValue::FromDate(QDate(y, m, d)); }
+TFbValue Day(int y, int m, int d)
+{
+    return TFbValue::FromDate(QDate(y, m, d));
+}
 
 const QString DefaultDigest = QStringLiteral("e10adc3949ba59abbe56e057f20f883e");   // 123456
 
-} // namespace
+}   // namespace
 
 class TestSchema : public QObject {
     Q_OBJECT
@@ -58,26 +67,48 @@ class TestSchema : public QObject {
 
     QList<TArg> Employee(qint64 id, const QString& name, const QString& pw)
     {
-        return {{"ID", I(id)}, {"EMPLOYEE_NAME", T(name)}, {"PW", T(pw)}, {"SEX", I(1)},
-                {"BIRTHDAY", Day(1990, 5, 1)}, {"EDUCATION", I(4)}, {"ID_CODE", T(QStringLiteral("110101199005010011"))},
-                {"STATUS", I(0)}, {"ENTRY_DATE", Day(2020, 3, 1)}, {"OFFICE_TYPE", I(0)}, {"POST_ID", I(2)},
-                {"DEPARTMENT_ID", I(1)}, {"MEMO", T(QString())}, {"PHONE", T(QStringLiteral("13800000000"))},
+        return {{"ID", I(id)},
+                {"EMPLOYEE_NAME", T(name)},
+                {"PW", T(pw)},
+                {"SEX", I(1)},
+                {"BIRTHDAY", Day(1990, 5, 1)},
+                {"EDUCATION", I(4)},
+                {"ID_CODE", T(QStringLiteral("110101199005010011"))},
+                {"STATUS", I(0)},
+                {"ENTRY_DATE", Day(2020, 3, 1)},
+                {"OFFICE_TYPE", I(0)},
+                {"POST_ID", I(2)},
+                {"DEPARTMENT_ID", I(1)},
+                {"MEMO", T(QString())},
+                {"PHONE", T(QStringLiteral("13800000000"))},
                 {"ADDRESS", T(QStringLiteral("北京市朝阳区"))}};
     }
 
     QList<TArg> Repair(qint64 id, const QString& owner, qint64 accepter, qint64 op)
     {
-        return {{"ID", I(id)}, {"CAR_NO", T(QStringLiteral("京A12345"))}, {"CAR_OWNER", T(owner)},
-                {"PHONE", T(QStringLiteral("13900000000"))}, {"ADDRESS", T(QStringLiteral("海淀区"))},
-                {"OIL", D("12.5")}, {"FAULT", T(QStringLiteral("刹车异响"))}, {"EARNEST", D("100.10")},
-                {"QUOTE", D("350.20")}, {"ACCEPTER_ID", I(accepter)}, {"OPERATOR_ID", I(op)}, {"MEMO", T(QString())}};
+        return {{"ID", I(id)},
+                {"CAR_NO", T(QStringLiteral("京A12345"))},
+                {"CAR_OWNER", T(owner)},
+                {"PHONE", T(QStringLiteral("13900000000"))},
+                {"ADDRESS", T(QStringLiteral("海淀区"))},
+                {"OIL", D("12.5")},
+                {"FAULT", T(QStringLiteral("刹车异响"))},
+                {"EARNEST", D("100.10")},
+                {"QUOTE", D("350.20")},
+                {"ACCEPTER_ID", I(accepter)},
+                {"OPERATOR_ID", I(op)},
+                {"MEMO", T(QString())}};
     }
 
     QList<TArg> Supplier(qint64 id, const QString& name)
     {
-        return {{"ID", I(id)}, {"SUPPLIER_NAME", T(name)}, {"CONTACTOR", T(QStringLiteral("王经理"))},
-                {"MAIN_PRODUCT", T(QStringLiteral("滤清器"))}, {"PHONE", T(QStringLiteral("010-88886666"))},
-                {"ADDRESS", T(QStringLiteral("丰台区"))}, {"MEMO", T(QString())}};
+        return {{"ID", I(id)},
+                {"SUPPLIER_NAME", T(name)},
+                {"CONTACTOR", T(QStringLiteral("王经理"))},
+                {"MAIN_PRODUCT", T(QStringLiteral("滤清器"))},
+                {"PHONE", T(QStringLiteral("010-88886666"))},
+                {"ADDRESS", T(QStringLiteral("丰台区"))},
+                {"MEMO", T(QString())}};
     }
 
     QList<TArg> Commodity(qint64 id, const QString& name)
@@ -87,9 +118,14 @@ class TestSchema : public QObject {
 
     QList<TArg> Tool(qint64 id, const QString& name)
     {
-        return {{"ID", I(id)}, {"TOOL_NAME", T(name)}, {"TOOL_COUNT", I(3)}, {"BUY_DATE", Day(1900, 1, 1)},
-                {"CHECK_DATE", Day(2024, 6, 30)}, {"MANUFACTURER", T(QStringLiteral("世达"))},
-                {"AFTERMARKET_PHONE", T(QStringLiteral("400-000-0000"))}, {"MEMO", T(QString())}};
+        return {{"ID", I(id)},
+                {"TOOL_NAME", T(name)},
+                {"TOOL_COUNT", I(3)},
+                {"BUY_DATE", Day(1900, 1, 1)},
+                {"CHECK_DATE", Day(2024, 6, 30)},
+                {"MANUFACTURER", T(QStringLiteral("世达"))},
+                {"AFTERMARKET_PHONE", T(QStringLiteral("400-000-0000"))},
+                {"MEMO", T(QString())}};
     }
 
 private slots:
@@ -109,11 +145,13 @@ private slots:
 
     void seed()
     {
-        const TFbResult admin = FPool->Execute(QStringLiteral("SELECT ID, PW, STATUS FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = '管理员'"));
+        const TFbResult admin =
+            FPool->Execute(QStringLiteral("SELECT ID, PW, STATUS FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = '管理员'"));
         QCOMPARE(admin.RowCount(), 1);
         QCOMPARE(admin.At(0, 0).AsInt64(), 1);
         QCOMPARE(admin.At(0, 1).AsString(), DefaultDigest);
-        QCOMPARE(QString::fromLatin1(QCryptographicHash::hash("123456", QCryptographicHash::Md5).toHex()), DefaultDigest);
+        QCOMPARE(QString::fromLatin1(QCryptographicHash::hash("123456", QCryptographicHash::Md5).toHex()),
+                 DefaultDigest);
         QCOMPARE(Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_EMPLOYEE")), 1);
         QCOMPARE(Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_THEUNIT")), 1);
         QCOMPARE(Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_RIGHT")), 0);
@@ -125,8 +163,11 @@ private slots:
             QVERIFY(!r.At(0, 1).AsString().isEmpty());
         }
         // The login check's query finds the administrator by the default password's digest.
-        QCOMPARE(FPool->Execute(QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME=? AND PW=?"),
-                                {T(QStringLiteral("管理员")), T(DefaultDigest)}).RowCount(), 1);
+        QCOMPARE(FPool
+                     ->Execute(QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME=? AND PW=?"),
+                               {T(QStringLiteral("管理员")), T(DefaultDigest)})
+                     .RowCount(),
+                 1);
     }
 
     void keysAndBillNumbersFromSequences()
@@ -142,10 +183,18 @@ private slots:
         a.Attach(FDb->Location(), TConPool::UserName, TConPool::Password);
         b.Attach(FDb->Location(), TConPool::UserName, TConPool::Password);
         TFbTransaction ta(a), tb(b);
-        const qint64 ka = a.Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, SALES_TYPE) "
-                                                   "VALUES (1, 1, 1, 1, 0) RETURNING ID"), {}, &ta).At(0, 0).AsInt64();
-        const qint64 kb = b.Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, SALES_TYPE) "
-                                                   "VALUES (2, 1, 1, 1, 0) RETURNING ID"), {}, &tb).At(0, 0).AsInt64();
+        const qint64 ka =
+            a.Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, SALES_TYPE) "
+                                     "VALUES (1, 1, 1, 1, 0) RETURNING ID"),
+                      {}, &ta)
+                .At(0, 0)
+                .AsInt64();
+        const qint64 kb =
+            b.Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, SALES_TYPE) "
+                                     "VALUES (2, 1, 1, 1, 0) RETURNING ID"),
+                      {}, &tb)
+                .At(0, 0)
+                .AsInt64();
         QVERIFY(ka != kb);
         ta.Commit();
         tb.Commit();
@@ -156,14 +205,20 @@ private slots:
     {
         const int id = Call(QStringLiteral("SP_UD_EMPLOYEE"), Employee(0, QStringLiteral("张伟"), DefaultDigest));
         QVERIFY(id > 1);
-        QCOMPARE(FPool->Execute(QStringLiteral("SELECT PW, SEX, POST_NAME, DEPARTMENT_NAME FROM V_EMPLOYEE WHERE ID = ?"), {I(id)}).At(0, 0).AsString(),
+        QCOMPARE(FPool
+                     ->Execute(QStringLiteral(
+                                   "SELECT PW, SEX, POST_NAME, DEPARTMENT_NAME FROM V_EMPLOYEE WHERE ID = ?"),
+                               {I(id)})
+                     .At(0, 0)
+                     .AsString(),
                  DefaultDigest);
 
         // The employee changes the password; a later save of the record must not reset it.
         const QString own = QStringLiteral("0123456789abcdef0123456789abcdef");
         FPool->Execute(QStringLiteral("UPDATE TB_EMPLOYEE SET PW = ? WHERE ID = ?"), {T(own), I(id)});
         QCOMPARE(Call(QStringLiteral("SP_UD_EMPLOYEE"), Employee(id, QStringLiteral("张伟"), DefaultDigest)), id);
-        QCOMPARE(FPool->Execute(QStringLiteral("SELECT PW FROM TB_EMPLOYEE WHERE ID = ?"), {I(id)}).At(0, 0).AsString(), own);
+        QCOMPARE(FPool->Execute(QStringLiteral("SELECT PW FROM TB_EMPLOYEE WHERE ID = ?"), {I(id)}).At(0, 0).AsString(),
+                 own);
 
         // Refusals answer 0 and change nothing.
         QCOMPARE(Call(QStringLiteral("SP_UD_EMPLOYEE"), Employee(0, QStringLiteral("张伟"), DefaultDigest)), 0);
@@ -177,10 +232,14 @@ private slots:
 
     void repairSave()
     {
-        const int id = Call(QStringLiteral("SP_UD_REPAIR"), Repair(0, QStringLiteral("欧阳诸葛司马上官东方皇甫尉迟公羊"), 1, 1));
+        const int id =
+            Call(QStringLiteral("SP_UD_REPAIR"), Repair(0, QStringLiteral("欧阳诸葛司马上官东方皇甫尉迟公羊"), 1, 1));
         QVERIFY(id > 0);
-        TFbResult r = FPool->Execute(QStringLiteral("SELECT REPAIR_DATE, OIL, EARNEST, QUOTE, PAID, IS_PAY, ACCEPTER_NAME, OPERATOR_NAME, CAR_OWNER "
-                                                    "FROM V_REPAIR WHERE ID = ?"), {I(id)});
+        TFbResult r = FPool->Execute(
+            QStringLiteral(
+                "SELECT REPAIR_DATE, OIL, EARNEST, QUOTE, PAID, IS_PAY, ACCEPTER_NAME, OPERATOR_NAME, CAR_OWNER "
+                "FROM V_REPAIR WHERE ID = ?"),
+            {I(id)});
         QCOMPARE(r.At(0, 0).AsDate(), QDate::currentDate());   // set by the database
         QCOMPARE(r.At(0, 1).AsString(), QStringLiteral("12.50"));
         QCOMPARE(r.At(0, 2).AsString(), QStringLiteral("100.10"));
@@ -192,9 +251,12 @@ private slots:
         QCOMPARE(r.At(0, 8).AsString(), QStringLiteral("欧阳诸葛司马上官东方皇甫尉迟公羊"));
 
         // The checkout's columns and the date survive a later save of the registration.
-        FPool->Execute(QStringLiteral("UPDATE TB_REPAIR SET IS_PAY = 1, PAID = 350, REPAIR_DATE = '2020-01-02' WHERE ID = ?"), {I(id)});
+        FPool->Execute(QStringLiteral(
+                           "UPDATE TB_REPAIR SET IS_PAY = 1, PAID = 350, REPAIR_DATE = '2020-01-02' WHERE ID = ?"),
+                       {I(id)});
         QCOMPARE(Call(QStringLiteral("SP_UD_REPAIR"), Repair(id, QStringLiteral("王五"), 1, 1)), id);
-        r = FPool->Execute(QStringLiteral("SELECT REPAIR_DATE, PAID, IS_PAY, CAR_OWNER FROM TB_REPAIR WHERE ID = ?"), {I(id)});
+        r = FPool->Execute(QStringLiteral("SELECT REPAIR_DATE, PAID, IS_PAY, CAR_OWNER FROM TB_REPAIR WHERE ID = ?"),
+                           {I(id)});
         QCOMPARE(r.At(0, 0).AsString(), QStringLiteral("2020-01-02"));
         QCOMPARE(r.At(0, 1).AsString(), QStringLiteral("350.00"));
         QCOMPARE(r.At(0, 2).AsInt64(), 1);
@@ -213,25 +275,37 @@ private slots:
         const int part = Call(QStringLiteral("SP_UD_COMMODITY"), Commodity(0, QStringLiteral("机油滤清器")));
         const int freePart = Call(QStringLiteral("SP_UD_COMMODITY"), Commodity(0, QStringLiteral("雨刮片")));
         const int tool = Call(QStringLiteral("SP_UD_TOOL"), Tool(0, QStringLiteral("扭力扳手")));
-        FPool->Execute(QStringLiteral("INSERT INTO TB_STORAGE (BILL_NO, COMMODITY_ID, IN_COUNT, SUPPLIER_ID, BUYER_ID, OPERATOR_ID, IN_DATE, IN_PRICE, REFER_PRICE) "
-                                      "VALUES (1, ?, 10, ?, 1, 1, CURRENT_DATE, 8, 12)"), {I(part), I(supplier)});
-        FPool->Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_DATE, OUT_PRICE, OPERATOR_ID, SALES_TYPE) "
-                                      "VALUES (1, ?, 1, CURRENT_DATE, 12, 1, ?)"), {I(part), I(repair)});
-        FPool->Execute(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, OBJECT_TYPE, FUNCTION_NAME, IS_READ) VALUES (?, '命令按钮', '通讯录', 1)"), {I(free)});
+        FPool->Execute(QStringLiteral("INSERT INTO TB_STORAGE (BILL_NO, COMMODITY_ID, IN_COUNT, SUPPLIER_ID, BUYER_ID, "
+                                      "OPERATOR_ID, IN_DATE, IN_PRICE, REFER_PRICE) "
+                                      "VALUES (1, ?, 10, ?, 1, 1, CURRENT_DATE, 8, 12)"),
+                       {I(part), I(supplier)});
+        FPool->Execute(
+            QStringLiteral(
+                "INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_DATE, OUT_PRICE, OPERATOR_ID, SALES_TYPE) "
+                "VALUES (1, ?, 1, CURRENT_DATE, 12, 1, ?)"),
+            {I(part), I(repair)});
+        FPool->Execute(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, OBJECT_TYPE, FUNCTION_NAME, IS_READ) VALUES (?, "
+                                      "'命令按钮', '通讯录', 1)"),
+                       {I(free)});
 
-        struct TCase { const char* proc; const char* table; int id; bool deleted; };
+        struct TCase {
+            const char* proc;
+            const char* table;
+            int id;
+            bool deleted;
+        };
         const TCase cases[] = {
-            {"SP_DEL_EMPLOYEE", "TB_EMPLOYEE", emp, false},         // accepter of a repair
-            {"SP_DEL_EMPLOYEE", "TB_EMPLOYEE", 1, false},           // the administrator
+            {"SP_DEL_EMPLOYEE", "TB_EMPLOYEE", emp, false},   // accepter of a repair
+            {"SP_DEL_EMPLOYEE", "TB_EMPLOYEE", 1, false},   // the administrator
             {"SP_DEL_EMPLOYEE", "TB_EMPLOYEE", free, true},
-            {"SP_DEL_REPAIR", "TB_REPAIR", repair, false},          // parts recorded at checkout
+            {"SP_DEL_REPAIR", "TB_REPAIR", repair, false},   // parts recorded at checkout
             {"SP_DEL_REPAIR", "TB_REPAIR", bareRepair, true},
-            {"SP_DEL_SUPPLIER", "TB_SUPPLIER", supplier, false},    // on a stock-in bill
+            {"SP_DEL_SUPPLIER", "TB_SUPPLIER", supplier, false},   // on a stock-in bill
             {"SP_DEL_SUPPLIER", "TB_SUPPLIER", freeSupplier, true},
-            {"SP_DEL_COMMODITY", "TB_COMMODITY", part, false},      // bought and sold
+            {"SP_DEL_COMMODITY", "TB_COMMODITY", part, false},   // bought and sold
             {"SP_DEL_COMMODITY", "TB_COMMODITY", freePart, true},
             {"SP_DEL_TOOL", "TB_TOOL", tool, true},
-            {"SP_DEL_TOOL", "TB_TOOL", 777, false},                 // no such record
+            {"SP_DEL_TOOL", "TB_TOOL", 777, false},   // no such record
         };
         for (const TCase& c : cases) {
             const QString what = QStringLiteral("%1(%2)").arg(QLatin1String(c.proc)).arg(c.id);
@@ -247,10 +321,19 @@ private slots:
 
     void stockNeverBelowZero()
     {
-        const qint64 lot = FPool->Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO) VALUES (1, 2, 1) RETURNING ID")).At(0, 0).AsInt64();
+        const qint64 lot =
+            FPool
+                ->Execute(QStringLiteral(
+                    "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO) VALUES (1, 2, 1) RETURNING ID"))
+                .At(0, 0)
+                .AsInt64();
         FPool->Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = STOCK_COUNT - 2 WHERE ID = ?"), {I(lot)});
-        QVERIFY_THROWS_EXCEPTION(TFbError, FPool->Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = STOCK_COUNT - 1 WHERE ID = ?"), {I(lot)}));
-        QVERIFY_THROWS_EXCEPTION(TFbError, FPool->Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES (1, -5)")));
+        QVERIFY_THROWS_EXCEPTION(
+            TFbError,
+            FPool->Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = STOCK_COUNT - 1 WHERE ID = ?"), {I(lot)}));
+        QVERIFY_THROWS_EXCEPTION(TFbError,
+                                 FPool->Execute(QStringLiteral(
+                                     "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES (1, -5)")));
         QCOMPARE(Scalar(QStringLiteral("SELECT STOCK_COUNT FROM TB_STOCK WHERE ID = ?"), {I(lot)}), 0);
     }
 
@@ -258,21 +341,50 @@ private slots:
     {
         QTest::addColumn<QString>("view");
         QTest::addColumn<QStringList>("columns");
-        QTest::newRow("V_EMPLOYEE") << "V_EMPLOYEE" << QStringList{"ID", "EMPLOYEE_NAME", "SEX", "BIRTHDAY", "EDUCATION", "ID_CODE", "STATUS", "ENTRY_DATE", "OFFICE_TYPE", "POST_NAME", "DEPARTMENT_NAME", "PHONE", "ADDRESS", "MEMO", "POST_ID", "DEPARTMENT_ID"};
-        QTest::newRow("V_REPAIR") << "V_REPAIR" << QStringList{"ID", "REPAIR_DATE", "CAR_NO", "CAR_OWNER", "PHONE", "ADDRESS", "OIL", "FAULT", "EARNEST", "QUOTE", "PAID", "ACCEPTER_ID", "ACCEPTER_NAME", "OPERATOR_ID", "OPERATOR_NAME", "IS_PAY", "MEMO"};
-        QTest::newRow("V_SALES_SUMMARY") << "V_SALES_SUMMARY" << QStringList{"ID", "OUT_DATE", "TOTAL_COUNT", "TOTAL_PRICE", "SALES_TYPE", "GROSS_PROFIX"};
-        QTest::newRow("V_STORAGE_SUMMARY") << "V_STORAGE_SUMMARY" << QStringList{"ID", "IN_DATE", "TOTAL_COUNT", "TOTAL_PRICE", "GROSS_PROFIX"};
-        QTest::newRow("V_COMMODITY") << "V_COMMODITY" << QStringList{"ID", "COMMODITY_NAME", "UNIT_ID", "UNIT_NAME", "STANDARD_ID", "STANDARD_NAME"};
-        QTest::newRow("V_STOCK") << "V_STOCK" << QStringList{"ID", "COMMODITY_ID", "COMMODITY_NAME", "UNIT_NAME", "STANDARD_NAME", "REFER_PRICE", "STOCK_COUNT"};
-        QTest::newRow("V_STORAGE") << "V_STORAGE" << QStringList{"ID", "BILL_NO", "COMMODITY_ID", "COMMODITY_NAME", "IN_COUNT", "IN_PRICE", "REFER_PRICE", "UNIT_NAME", "STANDARD_NAME", "SUPPLIER_NAME", "BUYER_NAME"};
-        QTest::newRow("V_SALES") << "V_SALES" << QStringList{"ID", "BILL_NO", "COMMODITY_ID", "COMMODITY_NAME", "OUT_COUNT", "OUT_PRICE", "UNIT_NAME", "STANDARD_NAME", "SALES_TYPE", "COST_PRICE"};
-        QTest::newRow("V_CONTACT_E") << "V_CONTACT_E" << QStringList{"ID", "CONTACT_NAME", "CONTACTOR", "PHONE", "ADDRESS"};
-        QTest::newRow("V_CONTACT_C") << "V_CONTACT_C" << QStringList{"ID", "CONTACT_NAME", "CONTACTOR", "PHONE", "ADDRESS"};
-        QTest::newRow("V_CONTACT_S") << "V_CONTACT_S" << QStringList{"ID", "CONTACT_NAME", "CONTACTOR", "PHONE", "ADDRESS"};
-        QTest::newRow("TB_SUPPLIER") << "TB_SUPPLIER" << QStringList{"ID", "SUPPLIER_NAME", "CONTACTOR", "MAIN_PRODUCT", "PHONE", "ADDRESS", "MEMO"};
-        QTest::newRow("TB_TOOL") << "TB_TOOL" << QStringList{"ID", "TOOL_NAME", "TOOL_COUNT", "BUY_DATE", "CHECK_DATE", "MANUFACTURER", "AFTERMARKET_PHONE", "MEMO"};
-        QTest::newRow("TB_RIGHT") << "TB_RIGHT" << QStringList{"ID", "USER_ID", "OBJECT_TYPE", "FUNCTION_NAME", "IS_READ", "IS_APPEND", "IS_ALTER", "IS_DELETE"};
-        QTest::newRow("TB_THEUNIT") << "TB_THEUNIT" << QStringList{"ID", "THEUNIT_NAME", "PER_IN_CHAR", "PHONE", "ADDRESS"};
+        QTest::newRow("V_EMPLOYEE")
+            << "V_EMPLOYEE"
+            << QStringList{"ID",      "EMPLOYEE_NAME", "SEX",         "BIRTHDAY",     "EDUCATION",       "ID_CODE",
+                           "STATUS",  "ENTRY_DATE",    "OFFICE_TYPE", "POST_NAME",    "DEPARTMENT_NAME", "PHONE",
+                           "ADDRESS", "MEMO",          "POST_ID",     "DEPARTMENT_ID"};
+        QTest::newRow("V_REPAIR")
+            << "V_REPAIR" << QStringList{"ID",      "REPAIR_DATE", "CAR_NO",        "CAR_OWNER",   "PHONE",
+                                         "ADDRESS", "OIL",         "FAULT",         "EARNEST",     "QUOTE",
+                                         "PAID",    "ACCEPTER_ID", "ACCEPTER_NAME", "OPERATOR_ID", "OPERATOR_NAME",
+                                         "IS_PAY",  "MEMO"};
+        QTest::newRow("V_SALES_SUMMARY") << "V_SALES_SUMMARY"
+                                         << QStringList{"ID",          "OUT_DATE",   "TOTAL_COUNT",
+                                                        "TOTAL_PRICE", "SALES_TYPE", "GROSS_PROFIX"};
+        QTest::newRow("V_STORAGE_SUMMARY")
+            << "V_STORAGE_SUMMARY" << QStringList{"ID", "IN_DATE", "TOTAL_COUNT", "TOTAL_PRICE", "GROSS_PROFIX"};
+        QTest::newRow("V_COMMODITY") << "V_COMMODITY" << QStringList{"ID",        "COMMODITY_NAME", "UNIT_ID",
+                                                                     "UNIT_NAME", "STANDARD_ID",    "STANDARD_NAME"};
+        QTest::newRow("V_STOCK") << "V_STOCK" << QStringList{"ID",         "COMMODITY_ID",  "COMMODITY_NAME",
+                                                             "UNIT_NAME",  "STANDARD_NAME", "REFER_PRICE",
+                                                             "STOCK_COUNT"};
+        QTest::newRow("V_STORAGE")
+            << "V_STORAGE"
+            << QStringList{"ID",          "BILL_NO",   "COMMODITY_ID",  "COMMODITY_NAME", "IN_COUNT",  "IN_PRICE",
+                           "REFER_PRICE", "UNIT_NAME", "STANDARD_NAME", "SUPPLIER_NAME",  "BUYER_NAME"};
+        QTest::newRow("V_SALES") << "V_SALES"
+                                 << QStringList{"ID",         "BILL_NO",   "COMMODITY_ID", "COMMODITY_NAME",
+                                                "OUT_COUNT",  "OUT_PRICE", "UNIT_NAME",    "STANDARD_NAME",
+                                                "SALES_TYPE", "COST_PRICE"};
+        QTest::newRow("V_CONTACT_E") << "V_CONTACT_E"
+                                     << QStringList{"ID", "CONTACT_NAME", "CONTACTOR", "PHONE", "ADDRESS"};
+        QTest::newRow("V_CONTACT_C") << "V_CONTACT_C"
+                                     << QStringList{"ID", "CONTACT_NAME", "CONTACTOR", "PHONE", "ADDRESS"};
+        QTest::newRow("V_CONTACT_S") << "V_CONTACT_S"
+                                     << QStringList{"ID", "CONTACT_NAME", "CONTACTOR", "PHONE", "ADDRESS"};
+        QTest::newRow("TB_SUPPLIER") << "TB_SUPPLIER"
+                                     << QStringList{"ID",    "SUPPLIER_NAME", "CONTACTOR", "MAIN_PRODUCT",
+                                                    "PHONE", "ADDRESS",       "MEMO"};
+        QTest::newRow("TB_TOOL") << "TB_TOOL"
+                                 << QStringList{"ID",         "TOOL_NAME",    "TOOL_COUNT",        "BUY_DATE",
+                                                "CHECK_DATE", "MANUFACTURER", "AFTERMARKET_PHONE", "MEMO"};
+        QTest::newRow("TB_RIGHT") << "TB_RIGHT" << QStringList{"ID",      "USER_ID",   "OBJECT_TYPE", "FUNCTION_NAME",
+                                                               "IS_READ", "IS_APPEND", "IS_ALTER",    "IS_DELETE"};
+        QTest::newRow("TB_THEUNIT") << "TB_THEUNIT"
+                                    << QStringList{"ID", "THEUNIT_NAME", "PER_IN_CHAR", "PHONE", "ADDRESS"};
     }
 
     void viewsCarryTheListColumns()
@@ -294,27 +406,41 @@ private slots:
         const int part = Call(QStringLiteral("SP_UD_COMMODITY"), Commodity(0, QStringLiteral("刹车片")));
         // One stock-in bill of two lines, one lot each.
         for (const char* line : {"10, 8.50, 12.00", "2, 100.00, 150.00"}) {
-            const qint64 sid = FPool->Execute(QStringLiteral("INSERT INTO TB_STORAGE (BILL_NO, COMMODITY_ID, IN_COUNT, IN_PRICE, REFER_PRICE, SUPPLIER_ID, BUYER_ID, OPERATOR_ID, IN_DATE) "
-                                                             "VALUES (7, ?, %1, 1, 1, 1, CURRENT_DATE) RETURNING ID").arg(QLatin1String(line)), {I(part)}).At(0, 0).AsInt64();
-            FPool->Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO, STORAGE_ID) "
-                                          "SELECT COMMODITY_ID, IN_COUNT, BILL_NO, ID FROM TB_STORAGE WHERE ID = ?"), {I(sid)});
+            const qint64 sid =
+                FPool
+                    ->Execute(QStringLiteral("INSERT INTO TB_STORAGE (BILL_NO, COMMODITY_ID, IN_COUNT, IN_PRICE, "
+                                             "REFER_PRICE, SUPPLIER_ID, BUYER_ID, OPERATOR_ID, IN_DATE) "
+                                             "VALUES (7, ?, %1, 1, 1, 1, CURRENT_DATE) RETURNING ID")
+                                  .arg(QLatin1String(line)),
+                              {I(part)})
+                    .At(0, 0)
+                    .AsInt64();
+            FPool->Execute(QStringLiteral(
+                               "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO, STORAGE_ID) "
+                               "SELECT COMMODITY_ID, IN_COUNT, BILL_NO, ID FROM TB_STORAGE WHERE ID = ?"),
+                           {I(sid)});
         }
-        TFbResult s = FPool->Execute(QStringLiteral("SELECT TOTAL_COUNT, TOTAL_PRICE, GROSS_PROFIX FROM V_STORAGE_SUMMARY WHERE ID = 7"));
+        TFbResult s = FPool->Execute(
+            QStringLiteral("SELECT TOTAL_COUNT, TOTAL_PRICE, GROSS_PROFIX FROM V_STORAGE_SUMMARY WHERE ID = 7"));
         QCOMPARE(s.RowCount(), 1);
         QCOMPARE(s.At(0, 0).AsInt64(), 12);
-        QCOMPARE(s.At(0, 1).AsString(), QStringLiteral("285.00"));    // 10 × 8.50 + 2 × 100
-        QCOMPARE(s.At(0, 2).AsString(), QStringLiteral("135.00"));    // 10 × 3.50 + 2 × 50
-        const TFbResult lots = FPool->Execute(QStringLiteral("SELECT ID, REFER_PRICE, STOCK_COUNT FROM V_STOCK ORDER BY ID"));
+        QCOMPARE(s.At(0, 1).AsString(), QStringLiteral("285.00"));   // 10 × 8.50 + 2 × 100
+        QCOMPARE(s.At(0, 2).AsString(), QStringLiteral("135.00"));   // 10 × 3.50 + 2 × 50
+        const TFbResult lots =
+            FPool->Execute(QStringLiteral("SELECT ID, REFER_PRICE, STOCK_COUNT FROM V_STOCK ORDER BY ID"));
         QCOMPARE(lots.RowCount(), 2);
         QCOMPARE(lots.At(0, 1).AsString(), QStringLiteral("12.00"));
 
         // A sales bill taken from the first lot: profit against that lot's purchase price.
-        FPool->Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_DATE, OUT_PRICE, OPERATOR_ID, SALES_TYPE, STOCK_ID) "
-                                      "VALUES (3, ?, 4, CURRENT_DATE, 11.00, 1, 0, ?)"), {I(part), I(lots.At(0, 0).AsInt64())});
-        s = FPool->Execute(QStringLiteral("SELECT TOTAL_COUNT, TOTAL_PRICE, GROSS_PROFIX, SALES_TYPE FROM V_SALES_SUMMARY WHERE ID = 3"));
+        FPool->Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_DATE, OUT_PRICE, "
+                                      "OPERATOR_ID, SALES_TYPE, STOCK_ID) "
+                                      "VALUES (3, ?, 4, CURRENT_DATE, 11.00, 1, 0, ?)"),
+                       {I(part), I(lots.At(0, 0).AsInt64())});
+        s = FPool->Execute(QStringLiteral(
+            "SELECT TOTAL_COUNT, TOTAL_PRICE, GROSS_PROFIX, SALES_TYPE FROM V_SALES_SUMMARY WHERE ID = 3"));
         QCOMPARE(s.At(0, 0).AsInt64(), 4);
         QCOMPARE(s.At(0, 1).AsString(), QStringLiteral("44.00"));
-        QCOMPARE(s.At(0, 2).AsString(), QStringLiteral("10.00"));     // 4 × (11 − 8.50)
+        QCOMPARE(s.At(0, 2).AsString(), QStringLiteral("10.00"));   // 4 × (11 − 8.50)
         QCOMPARE(s.At(0, 3).AsInt64(), 0);
     }
 
@@ -324,33 +450,55 @@ private slots:
     {
         const int part = Call(QStringLiteral("SP_UD_COMMODITY"), Commodity(0, QStringLiteral("火花塞")));
         auto stockIn = [&](const char* count, const char* price) {
-            const qint64 sid = FPool->Execute(QStringLiteral("INSERT INTO TB_STORAGE (BILL_NO, COMMODITY_ID, IN_COUNT, IN_PRICE, REFER_PRICE, SUPPLIER_ID, BUYER_ID, OPERATOR_ID) "
-                                                             "VALUES (5, ?, %1, %2, 40, 1, 1, 1) RETURNING ID").arg(QLatin1String(count), QLatin1String(price)), {I(part)}).At(0, 0).AsInt64();
-            return FPool->Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO, STORAGE_ID) "
-                                                 "SELECT COMMODITY_ID, IN_COUNT, BILL_NO, ID FROM TB_STORAGE WHERE ID = ? RETURNING ID"), {I(sid)}).At(0, 0).AsInt64();
+            const qint64 sid =
+                FPool
+                    ->Execute(QStringLiteral("INSERT INTO TB_STORAGE (BILL_NO, COMMODITY_ID, IN_COUNT, IN_PRICE, "
+                                             "REFER_PRICE, SUPPLIER_ID, BUYER_ID, OPERATOR_ID) "
+                                             "VALUES (5, ?, %1, %2, 40, 1, 1, 1) RETURNING ID")
+                                  .arg(QLatin1String(count), QLatin1String(price)),
+                              {I(part)})
+                    .At(0, 0)
+                    .AsInt64();
+            return FPool
+                ->Execute(QStringLiteral(
+                              "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO, STORAGE_ID) "
+                              "SELECT COMMODITY_ID, IN_COUNT, BILL_NO, ID FROM TB_STORAGE WHERE ID = ? RETURNING ID"),
+                          {I(sid)})
+                .At(0, 0)
+                .AsInt64();
         };
         const qint64 cheap = stockIn("2", "20.00");
         const qint64 dear = stockIn("6", "31.00");
         // Today's writers send no cost: the line takes its lot's price, or without a lot the
         // part's average; a writer that knows the cost sends it.
-        const char* insert = "INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, OPERATOR_ID, SALES_TYPE, STOCK_ID%1) VALUES (?, ?, ?, ?, 1, 0, ?%2)";
-        FPool->Execute(QString::fromLatin1(insert).arg(QString(), QString()), {I(8), I(part), I(2), D("35.00"), I(cheap)});
+        const char* insert = "INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, OPERATOR_ID, "
+                             "SALES_TYPE, STOCK_ID%1) VALUES (?, ?, ?, ?, 1, 0, ?%2)";
+        FPool->Execute(QString::fromLatin1(insert).arg(QString(), QString()),
+                       {I(8), I(part), I(2), D("35.00"), I(cheap)});
         FPool->Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = STOCK_COUNT - 2 WHERE ID = ?"), {I(cheap)});
-        FPool->Execute(QString::fromLatin1(insert).arg(QString(), QString()), {I(8), I(part), I(1), D("36.00"), I(dear)});
-        FPool->Execute(QString::fromLatin1(insert).arg(QString(), QString()), {I(9), I(part), I(1), D("40.00"), TFbValue()});
-        FPool->Execute(QString::fromLatin1(insert).arg(QStringLiteral(", COST_PRICE"), QStringLiteral(", ?")), {I(9), I(part), I(1), D("40.00"), I(dear), D("30.10")});
+        FPool->Execute(QString::fromLatin1(insert).arg(QString(), QString()),
+                       {I(8), I(part), I(1), D("36.00"), I(dear)});
+        FPool->Execute(QString::fromLatin1(insert).arg(QString(), QString()),
+                       {I(9), I(part), I(1), D("40.00"), TFbValue()});
+        FPool->Execute(QString::fromLatin1(insert).arg(QStringLiteral(", COST_PRICE"), QStringLiteral(", ?")),
+                       {I(9), I(part), I(1), D("40.00"), I(dear), D("30.10")});
         const QStringList costs = {"20.00", "31.00", "25.50", "30.10"};
-        TFbResult lines = FPool->Execute(QStringLiteral("SELECT COST_PRICE FROM V_SALES WHERE COMMODITY_ID = ? ORDER BY ID"), {I(part)});
+        TFbResult lines =
+            FPool->Execute(QStringLiteral("SELECT COST_PRICE FROM V_SALES WHERE COMMODITY_ID = ? ORDER BY ID"),
+                           {I(part)});
         QCOMPARE(lines.RowCount(), costs.size());
         for (int k = 0; k < costs.size(); ++k)
             QCOMPARE(lines.At(k, 0).AsString(), costs[k]);
 
-        const QString summary = QStringLiteral("SELECT ID, TOTAL_COUNT, TOTAL_PRICE, GROSS_PROFIX FROM V_SALES_SUMMARY WHERE ID IN (8, 9) ORDER BY ID");
+        const QString summary = QStringLiteral(
+            "SELECT ID, TOTAL_COUNT, TOTAL_PRICE, GROSS_PROFIX FROM V_SALES_SUMMARY WHERE ID IN (8, 9) ORDER BY ID");
         auto figures = [&] {
             const TFbResult r = FPool->Execute(summary);
             QStringList out;
             for (int k = 0; k < r.RowCount(); ++k)
-                out << QStringLiteral("%1 %2 %3 %4").arg(r.At(k, 0).AsString(), r.At(k, 1).AsString(), r.At(k, 2).AsString(), r.At(k, 3).AsString());
+                out << QStringLiteral("%1 %2 %3 %4")
+                           .arg(r.At(k, 0).AsString(), r.At(k, 1).AsString(), r.At(k, 2).AsString(),
+                                r.At(k, 3).AsString());
             return out;
         };
         // 2 × (35 − 20) + (36 − 31); (40 − 25.50) + (40 − 30.10)
@@ -364,8 +512,10 @@ private slots:
         QCOMPARE(figures(), expected);
 
         // A cost below zero is refused like a negative price.
-        QVERIFY_THROWS_EXCEPTION(TFbError, FPool->Execute(QString::fromLatin1(insert).arg(QStringLiteral(", COST_PRICE"), QStringLiteral(", ?")),
-                                                          {I(10), I(part), I(1), D("40.00"), I(dear), D("-1.00")}));
+        QVERIFY_THROWS_EXCEPTION(TFbError,
+                                 FPool->Execute(QString::fromLatin1(insert).arg(QStringLiteral(", COST_PRICE"),
+                                                                                QStringLiteral(", ?")),
+                                                {I(10), I(part), I(1), D("40.00"), I(dear), D("-1.00")}));
     }
 
     void newdbRefusesToOverwrite()
@@ -385,23 +535,33 @@ private slots:
         ::chmod(QFile::encodeName(dir.path()).constData(), 0777);
         const QString path = dir.filePath(QStringLiteral("DEMO.FDB"));
         QString out;
-        QVERIFY2(RunProjectScript(QStringLiteral("newdb"), {path, QStringLiteral("--demo"), QStringLiteral("300")}, &out) == 0, qPrintable(out));
+        QVERIFY2(RunProjectScript(QStringLiteral("newdb"), {path, QStringLiteral("--demo"), QStringLiteral("300")},
+                                  &out)
+                     == 0,
+                 qPrintable(out));
         TConPool pool;
         pool.Open(TTestDb::ServerLocation(path));
         QCOMPARE(pool.Execute(QStringLiteral("SELECT COUNT(*) FROM V_REPAIR")).At(0, 0).AsInt64(), 300);
         QVERIFY(pool.Execute(QStringLiteral("SELECT COUNT(*) FROM V_REPAIR WHERE IS_PAY = 1")).At(0, 0).AsInt64() > 0);
         QVERIFY(pool.Execute(QStringLiteral("SELECT COUNT(*) FROM V_SALES_SUMMARY")).At(0, 0).AsInt64() > 0);
         QVERIFY(pool.Execute(QStringLiteral("SELECT COUNT(*) FROM V_STORAGE_SUMMARY")).At(0, 0).AsInt64() > 0);
-        QCOMPARE(pool.Execute(QStringLiteral("SELECT COUNT(*) FROM TB_STOCK WHERE STOCK_COUNT < 0")).At(0, 0).AsInt64(), 0);
+        QCOMPARE(pool.Execute(QStringLiteral("SELECT COUNT(*) FROM TB_STOCK WHERE STOCK_COUNT < 0")).At(0, 0).AsInt64(),
+                 0);
         // Names are Chinese and fit their columns.
-        const QString owner = pool.Execute(QStringLiteral("SELECT FIRST 1 CAR_OWNER FROM TB_REPAIR")).At(0, 0).AsString();
+        const QString owner =
+            pool.Execute(QStringLiteral("SELECT FIRST 1 CAR_OWNER FROM TB_REPAIR")).At(0, 0).AsString();
         QVERIFY(!owner.isEmpty() && owner.at(0).unicode() >= 0x4E00);
         // Sequences continue past the demo's keys.
         const qint64 maxId = pool.Execute(QStringLiteral("SELECT MAX(ID) FROM TB_REPAIR")).At(0, 0).AsInt64();
-        const qint64 id = pool.Execute(QStringLiteral("INSERT INTO TB_REPAIR (CAR_OWNER) VALUES ('新客户') RETURNING ID")).At(0, 0).AsInt64();
+        const qint64 id =
+            pool.Execute(QStringLiteral("INSERT INTO TB_REPAIR (CAR_OWNER) VALUES ('新客户') RETURNING ID"))
+                .At(0, 0)
+                .AsInt64();
         QVERIFY(id > maxId);
         const qint64 maxBill = pool.Execute(QStringLiteral("SELECT MAX(BILL_NO) FROM TB_SALES")).At(0, 0).AsInt64();
-        QVERIFY(pool.Execute(QStringLiteral("SELECT NEXT VALUE FOR GEN_SALES_BILL_NO FROM RDB$DATABASE")).At(0, 0).AsInt64() > maxBill);
+        QVERIFY(
+            pool.Execute(QStringLiteral("SELECT NEXT VALUE FOR GEN_SALES_BILL_NO FROM RDB$DATABASE")).At(0, 0).AsInt64()
+            > maxBill);
         pool.Close();
     }
 };

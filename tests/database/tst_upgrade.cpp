@@ -13,7 +13,6 @@
 
 namespace {
 
-
 void Attach(TFbConnection& c, const TTestDb& db)
 {
     c.Attach(db.Location(), TConPool::UserName, TConPool::Password);
@@ -38,50 +37,70 @@ QStringList Lines(TFbConnection& c, const QString& sql)
 QStringList Metadata(TFbConnection& c)
 {
     QStringList m;
-    m << Lines(c, QStringLiteral("SELECT 'relation', TRIM(RDB$RELATION_NAME), COALESCE(RDB$RELATION_TYPE, 0), RDB$VIEW_SOURCE "
-                                 "FROM RDB$RELATIONS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2"));
-    m << Lines(c, QStringLiteral("SELECT 'column', TRIM(RF.RDB$RELATION_NAME), TRIM(RF.RDB$FIELD_NAME), RF.RDB$FIELD_POSITION, "
-                                 "F.RDB$FIELD_TYPE, F.RDB$FIELD_SUB_TYPE, F.RDB$FIELD_LENGTH, F.RDB$FIELD_SCALE, F.RDB$FIELD_PRECISION, "
-                                 "F.RDB$CHARACTER_LENGTH, F.RDB$CHARACTER_SET_ID, COALESCE(RF.RDB$NULL_FLAG, F.RDB$NULL_FLAG, 0), "
-                                 "COALESCE(RF.RDB$DEFAULT_SOURCE, F.RDB$DEFAULT_SOURCE) "
-                                 "FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
-                                 "WHERE COALESCE(RF.RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2, 3"));
-    m << Lines(c, QStringLiteral("SELECT 'procedure', TRIM(RDB$PROCEDURE_NAME), RDB$PROCEDURE_SOURCE FROM RDB$PROCEDURES "
-                                 "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2"));
-    m << Lines(c, QStringLiteral("SELECT 'parameter', TRIM(P.RDB$PROCEDURE_NAME), TRIM(P.RDB$PARAMETER_NAME), P.RDB$PARAMETER_TYPE, "
-                                 "P.RDB$PARAMETER_NUMBER, F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH, F.RDB$FIELD_SCALE "
-                                 "FROM RDB$PROCEDURE_PARAMETERS P JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = P.RDB$FIELD_SOURCE "
-                                 "WHERE COALESCE(P.RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2, 4, 5"));
-    m << Lines(c, QStringLiteral("SELECT 'trigger', TRIM(RDB$TRIGGER_NAME), TRIM(RDB$RELATION_NAME), RDB$TRIGGER_TYPE, "
-                                 "RDB$TRIGGER_SEQUENCE, COALESCE(RDB$TRIGGER_INACTIVE, 0), RDB$TRIGGER_SOURCE FROM RDB$TRIGGERS "
-                                 "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2"));
-    m << Lines(c, QStringLiteral("SELECT 'index', TRIM(I.RDB$INDEX_NAME), TRIM(I.RDB$RELATION_NAME), COALESCE(I.RDB$UNIQUE_FLAG, 0), "
-                                 "COALESCE(I.RDB$INDEX_INACTIVE, 0), TRIM(S.RDB$FIELD_NAME), S.RDB$FIELD_POSITION "
-                                 "FROM RDB$INDICES I JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = I.RDB$INDEX_NAME "
-                                 "WHERE COALESCE(I.RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2, 7"));
-    m << Lines(c, QStringLiteral("SELECT 'constraint', TRIM(C.RDB$CONSTRAINT_NAME), TRIM(C.RDB$RELATION_NAME), TRIM(C.RDB$CONSTRAINT_TYPE), "
-                                 "TRIM(C.RDB$INDEX_NAME), (SELECT FIRST 1 T.RDB$TRIGGER_SOURCE FROM RDB$CHECK_CONSTRAINTS K "
-                                 "JOIN RDB$TRIGGERS T ON T.RDB$TRIGGER_NAME = K.RDB$TRIGGER_NAME "
-                                 "WHERE K.RDB$CONSTRAINT_NAME = C.RDB$CONSTRAINT_NAME AND C.RDB$CONSTRAINT_TYPE = 'CHECK') "
-                                 "FROM RDB$RELATION_CONSTRAINTS C ORDER BY 2"));
-    m << Lines(c, QStringLiteral("SELECT 'sequence', TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS "
-                                 "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2"));
+    m << Lines(c,
+               QStringLiteral(
+                   "SELECT 'relation', TRIM(RDB$RELATION_NAME), COALESCE(RDB$RELATION_TYPE, 0), RDB$VIEW_SOURCE "
+                   "FROM RDB$RELATIONS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2"));
+    m << Lines(
+        c,
+        QStringLiteral(
+            "SELECT 'column', TRIM(RF.RDB$RELATION_NAME), TRIM(RF.RDB$FIELD_NAME), RF.RDB$FIELD_POSITION, "
+            "F.RDB$FIELD_TYPE, F.RDB$FIELD_SUB_TYPE, F.RDB$FIELD_LENGTH, F.RDB$FIELD_SCALE, F.RDB$FIELD_PRECISION, "
+            "F.RDB$CHARACTER_LENGTH, F.RDB$CHARACTER_SET_ID, COALESCE(RF.RDB$NULL_FLAG, F.RDB$NULL_FLAG, 0), "
+            "COALESCE(RF.RDB$DEFAULT_SOURCE, F.RDB$DEFAULT_SOURCE) "
+            "FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
+            "WHERE COALESCE(RF.RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2, 3"));
+    m << Lines(c,
+               QStringLiteral("SELECT 'procedure', TRIM(RDB$PROCEDURE_NAME), RDB$PROCEDURE_SOURCE FROM RDB$PROCEDURES "
+                              "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2"));
+    m << Lines(c,
+               QStringLiteral(
+                   "SELECT 'parameter', TRIM(P.RDB$PROCEDURE_NAME), TRIM(P.RDB$PARAMETER_NAME), P.RDB$PARAMETER_TYPE, "
+                   "P.RDB$PARAMETER_NUMBER, F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH, F.RDB$FIELD_SCALE "
+                   "FROM RDB$PROCEDURE_PARAMETERS P JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = P.RDB$FIELD_SOURCE "
+                   "WHERE COALESCE(P.RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2, 4, 5"));
+    m << Lines(c,
+               QStringLiteral(
+                   "SELECT 'trigger', TRIM(RDB$TRIGGER_NAME), TRIM(RDB$RELATION_NAME), RDB$TRIGGER_TYPE, "
+                   "RDB$TRIGGER_SEQUENCE, COALESCE(RDB$TRIGGER_INACTIVE, 0), RDB$TRIGGER_SOURCE FROM RDB$TRIGGERS "
+                   "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2"));
+    m << Lines(c,
+               QStringLiteral(
+                   "SELECT 'index', TRIM(I.RDB$INDEX_NAME), TRIM(I.RDB$RELATION_NAME), COALESCE(I.RDB$UNIQUE_FLAG, 0), "
+                   "COALESCE(I.RDB$INDEX_INACTIVE, 0), TRIM(S.RDB$FIELD_NAME), S.RDB$FIELD_POSITION "
+                   "FROM RDB$INDICES I JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = I.RDB$INDEX_NAME "
+                   "WHERE COALESCE(I.RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2, 7"));
+    m << Lines(
+        c,
+        QStringLiteral(
+            "SELECT 'constraint', TRIM(C.RDB$CONSTRAINT_NAME), TRIM(C.RDB$RELATION_NAME), TRIM(C.RDB$CONSTRAINT_TYPE), "
+            "TRIM(C.RDB$INDEX_NAME), (SELECT FIRST 1 T.RDB$TRIGGER_SOURCE FROM RDB$CHECK_CONSTRAINTS K "
+            "JOIN RDB$TRIGGERS T ON T.RDB$TRIGGER_NAME = K.RDB$TRIGGER_NAME "
+            "WHERE K.RDB$CONSTRAINT_NAME = C.RDB$CONSTRAINT_NAME AND C.RDB$CONSTRAINT_TYPE = 'CHECK') "
+            "FROM RDB$RELATION_CONSTRAINTS C ORDER BY 2"));
+    m << Lines(c,
+               QStringLiteral("SELECT 'sequence', TRIM(RDB$GENERATOR_NAME) FROM RDB$GENERATORS "
+                              "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 2"));
     return m;
 }
 
 QStringList Tables(TFbConnection& c)
 {
     QStringList t;
-    for (const QString& line : Lines(c, QStringLiteral("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS "
-                                                       "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 AND RDB$VIEW_BLR IS NULL ORDER BY 1")))
+    for (const QString& line :
+         Lines(c,
+               QStringLiteral("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS "
+                              "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 AND RDB$VIEW_BLR IS NULL ORDER BY 1")))
         t << line;
     return t;
 }
 
 QStringList Columns(TFbConnection& c, const QString& table)
 {
-    return Lines(c, QStringLiteral("SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = '%1' "
-                                   "ORDER BY RDB$FIELD_POSITION").arg(table));
+    return Lines(c,
+                 QStringLiteral("SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = '%1' "
+                                "ORDER BY RDB$FIELD_POSITION")
+                     .arg(table));
 }
 
 // Every row of every table, in the columns each table had before: table -> rows.
@@ -89,7 +108,8 @@ QMap<QString, QStringList> Content(TFbConnection& c, const QMap<QString, QString
 {
     QMap<QString, QStringList> rows;
     for (auto it = columns.begin(); it != columns.end(); ++it)
-        rows[it.key()] = Lines(c, QStringLiteral("SELECT %1 FROM %2 ORDER BY ID").arg(it.value().join(QLatin1Char(',')), it.key()));
+        rows[it.key()] =
+            Lines(c, QStringLiteral("SELECT %1 FROM %2 ORDER BY ID").arg(it.value().join(QLatin1Char(',')), it.key()));
     return rows;
 }
 
@@ -102,14 +122,22 @@ QStringList Summary(TFbConnection& c)
 // one lot sold empty, another line of the other lot, and one line without a lot.
 void SellInVersionOneTerms(TFbConnection& c)
 {
-    c.Execute(QStringLiteral("INSERT INTO TB_COMMODITY (ID, COMMODITY_NAME, UNIT_ID, STANDARD_ID) VALUES (900, '刹车片', 1, 1)"));
-    c.Execute(QStringLiteral("INSERT INTO TB_STORAGE (ID, BILL_NO, COMMODITY_ID, IN_COUNT, IN_PRICE, REFER_PRICE) VALUES (900, 90, 900, 3, 8.50, 12)"));
-    c.Execute(QStringLiteral("INSERT INTO TB_STORAGE (ID, BILL_NO, COMMODITY_ID, IN_COUNT, IN_PRICE, REFER_PRICE) VALUES (901, 90, 900, 5, 11.30, 15)"));
-    c.Execute(QStringLiteral("INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO, STORAGE_ID) VALUES (900, 900, 0, 90, 900)"));
-    c.Execute(QStringLiteral("INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO, STORAGE_ID) VALUES (901, 900, 4, 90, 901)"));
-    c.Execute(QStringLiteral("INSERT INTO TB_SALES (ID, BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, OPERATOR_ID, SALES_TYPE, STOCK_ID) VALUES (900, 70, 900, 3, 12, 1, 0, 900)"));
-    c.Execute(QStringLiteral("INSERT INTO TB_SALES (ID, BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, OPERATOR_ID, SALES_TYPE, STOCK_ID) VALUES (901, 70, 900, 1, 15, 1, 0, 901)"));
-    c.Execute(QStringLiteral("INSERT INTO TB_SALES (ID, BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, OPERATOR_ID, SALES_TYPE) VALUES (902, 71, 900, 2, 20, 1, 0)"));
+    c.Execute(QStringLiteral(
+        "INSERT INTO TB_COMMODITY (ID, COMMODITY_NAME, UNIT_ID, STANDARD_ID) VALUES (900, '刹车片', 1, 1)"));
+    c.Execute(QStringLiteral("INSERT INTO TB_STORAGE (ID, BILL_NO, COMMODITY_ID, IN_COUNT, IN_PRICE, REFER_PRICE) "
+                             "VALUES (900, 90, 900, 3, 8.50, 12)"));
+    c.Execute(QStringLiteral("INSERT INTO TB_STORAGE (ID, BILL_NO, COMMODITY_ID, IN_COUNT, IN_PRICE, REFER_PRICE) "
+                             "VALUES (901, 90, 900, 5, 11.30, 15)"));
+    c.Execute(QStringLiteral("INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO, STORAGE_ID) VALUES "
+                             "(900, 900, 0, 90, 900)"));
+    c.Execute(QStringLiteral("INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO, STORAGE_ID) VALUES "
+                             "(901, 900, 4, 90, 901)"));
+    c.Execute(QStringLiteral("INSERT INTO TB_SALES (ID, BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, OPERATOR_ID, "
+                             "SALES_TYPE, STOCK_ID) VALUES (900, 70, 900, 3, 12, 1, 0, 900)"));
+    c.Execute(QStringLiteral("INSERT INTO TB_SALES (ID, BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, OPERATOR_ID, "
+                             "SALES_TYPE, STOCK_ID) VALUES (901, 70, 900, 1, 15, 1, 0, 901)"));
+    c.Execute(QStringLiteral("INSERT INTO TB_SALES (ID, BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, OPERATOR_ID, "
+                             "SALES_TYPE) VALUES (902, 71, 900, 2, 20, 1, 0)"));
 }
 
 QString ScriptFile(const QString& name)
@@ -118,7 +146,7 @@ QString ScriptFile(const QString& name)
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-} // namespace
+}   // namespace
 
 class TestUpgrade : public QObject {
     Q_OBJECT
@@ -148,8 +176,10 @@ private slots:
             QCOMPARE(scripts[k].Name, files[int(k)]);
             QCOMPARE(scripts[k].Text, ScriptFile(files[int(k)]));
             QString error;
-            QVERIFY2(ParseSchemaScript(scripts[k].Text, nullptr, &error), qPrintable(scripts[k].Name + QLatin1String(": ") + error));
-            QVERIFY2(scripts[k].Text.contains(QStringLiteral("SELECT CAST(%1 AS INTEGER) FROM RDB$DATABASE").arg(scripts[k].Version)),
+            QVERIFY2(ParseSchemaScript(scripts[k].Text, nullptr, &error),
+                     qPrintable(scripts[k].Name + QLatin1String(": ") + error));
+            QVERIFY2(scripts[k].Text.contains(
+                         QStringLiteral("SELECT CAST(%1 AS INTEGER) FROM RDB$DATABASE").arg(scripts[k].Version)),
                      qPrintable(scripts[k].Name));
         }
         QCOMPARE(ProgramSchemaVersion(), scripts.back().Version);
@@ -159,22 +189,29 @@ private slots:
     {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QStringList>("statements");   // empty: refused
-        QTest::addColumn<QString>("error");            // part of the refusal's text
+        QTest::addColumn<QString>("error");   // part of the refusal's text
 
         const QString head = QStringLiteral("/* head */\nSET SQL DIALECT 3;\nSET AUTODDL OFF;\n");
         QTest::newRow("plain") << head + "CREATE TABLE A (ID INTEGER);  -- note; here\nCOMMIT;\n"
                                << QStringList{"CREATE TABLE A (ID INTEGER)"} << QString();
         QTest::newRow("terminator in strings and comments")
-            << head + "INSERT INTO A VALUES ('x;y', 'it''s;');\n/* a ; b */\nUPDATE \"A;\" SET B = 1 /* ; */;\nCOMMIT WORK;"
+            << head
+                + "INSERT INTO A VALUES ('x;y', 'it''s;');\n/* a ; b */\nUPDATE \"A;\" SET B = 1 /* ; */;\nCOMMIT WORK;"
             << QStringList{"INSERT INTO A VALUES ('x;y', 'it''s;')", "UPDATE \"A;\" SET B = 1 /* ; */"} << QString();
         QTest::newRow("set term around a body")
-            << head + "SET TERM ^ ;\nCREATE PROCEDURE P AS\nBEGIN\n  -- keep; this\n  X = 1;\nEND^\nSET TERM ; ^\nSET STATISTICS INDEX IX_A;\nCOMMIT;"
-            << QStringList{"CREATE PROCEDURE P AS\nBEGIN\n  -- keep; this\n  X = 1;\nEND", "SET STATISTICS INDEX IX_A"} << QString();
+            << head
+                + "SET TERM ^ ;\nCREATE PROCEDURE P AS\nBEGIN\n  -- keep; this\n  X = 1;\nEND^\nSET TERM ; ^\nSET "
+                  "STATISTICS INDEX IX_A;\nCOMMIT;"
+            << QStringList{"CREATE PROCEDURE P AS\nBEGIN\n  -- keep; this\n  X = 1;\nEND", "SET STATISTICS INDEX IX_A"}
+            << QString();
         QTest::newRow("no commit") << head + "CREATE TABLE A (ID INTEGER);" << QStringList() << "COMMIT";
-        QTest::newRow("after commit") << head + "COMMIT;\nCREATE TABLE A (ID INTEGER);\n" << QStringList() << "最后一句";
-        QTest::newRow("autoddl on") << "SET AUTODDL ON;\nCREATE TABLE A (ID INTEGER);\nCOMMIT;" << QStringList() << "AUTODDL OFF";
+        QTest::newRow("after commit") << head + "COMMIT;\nCREATE TABLE A (ID INTEGER);\n"
+                                      << QStringList() << "最后一句";
+        QTest::newRow("autoddl on") << "SET AUTODDL ON;\nCREATE TABLE A (ID INTEGER);\nCOMMIT;" << QStringList()
+                                    << "AUTODDL OFF";
         QTest::newRow("autoddl missing") << "CREATE TABLE A (ID INTEGER);\nCOMMIT;" << QStringList() << "AUTODDL OFF";
-        QTest::newRow("commit in between") << head + "CREATE TABLE A (ID INTEGER);\nCOMMIT;\nCOMMIT;" << QStringList() << "最后一句";
+        QTest::newRow("commit in between")
+            << head + "CREATE TABLE A (ID INTEGER);\nCOMMIT;\nCOMMIT;" << QStringList() << "最后一句";
         QTest::newRow("rollback") << head + "ROLLBACK;\nCOMMIT;" << QStringList() << "事务控制";
         QTest::newRow("commit retaining") << head + "COMMIT RETAINING;\nCOMMIT;" << QStringList() << "事务控制";
         QTest::newRow("isql input") << head + "INPUT 'x.sql';\nCOMMIT;" << QStringList() << "isql";
@@ -241,12 +278,15 @@ private slots:
             columns[t] = Columns(c, t);
         const QMap<QString, QStringList> before = Content(c, columns);
         const QStringList summary = Summary(c);
-        QCOMPARE(summary, (QStringList{QStringLiteral("70|%1|4|51.00|0|14.20").arg(QDate::currentDate().toString(Qt::ISODate)),
-                                       QStringLiteral("71|%1|2|40.00|0|20.20").arg(QDate::currentDate().toString(Qt::ISODate))}));
+        QCOMPARE(
+            summary,
+            (QStringList{QStringLiteral("70|%1|4|51.00|0|14.20").arg(QDate::currentDate().toString(Qt::ISODate)),
+                         QStringLiteral("71|%1|2|40.00|0|20.20").arg(QDate::currentDate().toString(Qt::ISODate))}));
 
         QString report;
         QCOMPARE(UpgradeSchema(c, &report), TSchemaUpgrade::Upgraded);
-        QVERIFY2(report.contains(QStringLiteral("从第 %1 版升级到第 %2 版").arg(version).arg(ProgramSchemaVersion())), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("从第 %1 版升级到第 %2 版").arg(version).arg(ProgramSchemaVersion())),
+                 qPrintable(report));
         QCOMPARE(SchemaVersion(c), ProgramSchemaVersion());
         QCOMPARE(Metadata(c), FNewest);
         QCOMPARE(Content(c, columns), before);
@@ -262,13 +302,16 @@ private slots:
     // A workshop's database of today, with rows in every table.
     void upgradeKeepsEveryRow()
     {
-        TTestDb db(QStringLiteral("DATA.FDB"), {QStringLiteral("--version"), QStringLiteral("1"), QStringLiteral("--demo"), QStringLiteral("300")});
+        TTestDb db(QStringLiteral("DATA.FDB"),
+                   {QStringLiteral("--version"), QStringLiteral("1"), QStringLiteral("--demo"), QStringLiteral("300")});
         QVERIFY2(db.Ok(), qPrintable(db.Error()));
         TFbConnection c;
         Attach(c, db);
         QCOMPARE(SchemaVersion(c), 1);
-        c.Execute(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, OBJECT_TYPE, FUNCTION_NAME, IS_READ, IS_APPEND) VALUES (2, '命令按钮', '配件销售', 1, 1)"));
-        c.Execute(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, OBJECT_TYPE, FUNCTION_NAME, IS_READ) VALUES (3, '树节点', '维修登记', 1)"));
+        c.Execute(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, OBJECT_TYPE, FUNCTION_NAME, IS_READ, IS_APPEND) "
+                                 "VALUES (2, '命令按钮', '配件销售', 1, 1)"));
+        c.Execute(QStringLiteral(
+            "INSERT INTO TB_RIGHT (USER_ID, OBJECT_TYPE, FUNCTION_NAME, IS_READ) VALUES (3, '树节点', '维修登记', 1)"));
         QMap<QString, QStringList> columns;
         for (const QString& t : Tables(c)) {
             columns[t] = Columns(c, t);
@@ -279,15 +322,18 @@ private slots:
         const QStringList summary = Summary(c);
         QVERIFY(summary.size() > 10);
         // Lot prices of the lines sold from a lot, to compare with the costs they get.
-        const QStringList lotCosts = Lines(c, QStringLiteral("SELECT L.ID, G.IN_PRICE FROM TB_SALES L JOIN TB_STOCK K ON K.ID = L.STOCK_ID "
-                                                             "JOIN TB_STORAGE G ON G.ID = K.STORAGE_ID ORDER BY L.ID"));
+        const QStringList lotCosts =
+            Lines(c,
+                  QStringLiteral("SELECT L.ID, G.IN_PRICE FROM TB_SALES L JOIN TB_STOCK K ON K.ID = L.STOCK_ID "
+                                 "JOIN TB_STORAGE G ON G.ID = K.STORAGE_ID ORDER BY L.ID"));
         QCOMPARE(lotCosts.size(), int(c.Execute(QStringLiteral("SELECT COUNT(*) FROM TB_SALES")).At(0, 0).AsInt64()));
 
         QString report;
         QCOMPARE(UpgradeSchema(c, &report), TSchemaUpgrade::Upgraded);
         QCOMPARE(SchemaVersion(c), ProgramSchemaVersion());
         for (auto it = columns.begin(); it != columns.end(); ++it)
-            QCOMPARE(c.Execute(QStringLiteral("SELECT COUNT(*) FROM %1").arg(it.key())).At(0, 0).AsInt64(), qint64(before[it.key()].size()));
+            QCOMPARE(c.Execute(QStringLiteral("SELECT COUNT(*) FROM %1").arg(it.key())).At(0, 0).AsInt64(),
+                     qint64(before[it.key()].size()));
         QCOMPARE(Content(c, columns), before);
         QCOMPARE(Summary(c), summary);
         QCOMPARE(Lines(c, QStringLiteral("SELECT ID, COST_PRICE FROM TB_SALES ORDER BY ID")), lotCosts);
@@ -308,7 +354,9 @@ private slots:
         TFbConnection c;
         Attach(c, db);
         const int newer = ProgramSchemaVersion() + 1;
-        c.Execute(QStringLiteral("CREATE OR ALTER VIEW V_SCHEMA (VERSION) AS SELECT CAST(%1 AS INTEGER) FROM RDB$DATABASE").arg(newer));
+        c.Execute(
+            QStringLiteral("CREATE OR ALTER VIEW V_SCHEMA (VERSION) AS SELECT CAST(%1 AS INTEGER) FROM RDB$DATABASE")
+                .arg(newer));
         c.Execute(QStringLiteral("INSERT INTO TB_TOOL (TOOL_NAME) VALUES ('扭力扳手')"));
         const QStringList meta = Metadata(c);
         const QStringList tools = Lines(c, QStringLiteral("SELECT * FROM TB_TOOL"));
@@ -317,7 +365,8 @@ private slots:
         QString report;
         QCOMPARE(UpgradeSchema(c, &report), TSchemaUpgrade::TooNew);
         QVERIFY2(report.contains(QStringLiteral("第 %1 版").arg(newer)) && report.contains(QStringLiteral("新版程序"))
-                     && report.contains(QStringLiteral("没有改动")), qPrintable(report));
+                     && report.contains(QStringLiteral("没有改动")),
+                 qPrintable(report));
         QCOMPARE(Metadata(c), meta);
         QCOMPARE(Lines(c, QStringLiteral("SELECT * FROM TB_TOOL")), tools);
         QCOMPARE(SchemaVersion(c), newer);
@@ -331,8 +380,10 @@ private slots:
         QProcess isql;
         isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q")});
         QVERIFY(isql.waitForStarted());
-        isql.write(QStringLiteral("CREATE DATABASE '%1' USER '%2' PASSWORD '%3';\nCREATE TABLE TB_OTHER (ID INTEGER);\nCOMMIT;\n")
-                       .arg(TTestDb::ServerLocation(path), TConPool::UserName, TConPool::Password).toUtf8());
+        isql.write(QStringLiteral(
+                       "CREATE DATABASE '%1' USER '%2' PASSWORD '%3';\nCREATE TABLE TB_OTHER (ID INTEGER);\nCOMMIT;\n")
+                       .arg(TTestDb::ServerLocation(path), TConPool::UserName, TConPool::Password)
+                       .toUtf8());
         isql.closeWriteChannel();
         QVERIFY(isql.waitForFinished(60000));
         QVERIFY2(QFile::exists(path), isql.readAllStandardError().constData());
@@ -352,16 +403,20 @@ private slots:
     void failingScript_data()
     {
         QTest::addColumn<QString>("body");
-        QTest::addColumn<int>("expected");      // the version afterwards
-        QTest::addColumn<bool>("applied");      // its changes are there
+        QTest::addColumn<int>("expected");   // the version afterwards
+        QTest::addColumn<bool>("applied");   // its changes are there
         QTest::addColumn<QString>("message");
-        const QString changes = QStringLiteral("CREATE TABLE TB_JUNK (ID INTEGER);\nALTER TABLE TB_TOOL ADD JUNK INTEGER;\n"
-                                               "UPDATE TB_TOOL SET TOOL_COUNT = 7;\n");
-        const QString version = QStringLiteral("CREATE OR ALTER VIEW V_SCHEMA (VERSION) AS SELECT CAST(3 AS INTEGER) FROM RDB$DATABASE;\n");
-        QTest::newRow("a statement fails") << changes + "INSERT INTO TB_NOWHERE (ID) VALUES (1);\n" + version << 2 << false << "第 6 行";
+        const QString changes =
+            QStringLiteral("CREATE TABLE TB_JUNK (ID INTEGER);\nALTER TABLE TB_TOOL ADD JUNK INTEGER;\n"
+                           "UPDATE TB_TOOL SET TOOL_COUNT = 7;\n");
+        const QString version =
+            QStringLiteral("CREATE OR ALTER VIEW V_SCHEMA (VERSION) AS SELECT CAST(3 AS INTEGER) FROM RDB$DATABASE;\n");
+        QTest::newRow("a statement fails")
+            << changes + "INSERT INTO TB_NOWHERE (ID) VALUES (1);\n" + version << 2 << false << "第 6 行";
         // The index is built from the rows that are there, which hold one name twice.
-        QTest::newRow("a unique index on duplicates") << changes + "CREATE UNIQUE INDEX UX_TOOL_NAME ON TB_TOOL (TOOL_NAME);\n" + version
-                                                      << 2 << false << "提交时";
+        QTest::newRow("a unique index on duplicates")
+            << changes + "CREATE UNIQUE INDEX UX_TOOL_NAME ON TB_TOOL (TOOL_NAME);\n" + version << 2 << false
+            << "提交时";
         QTest::newRow("a script without its version") << changes << 2 << true << "报告的是第 2 版";
         QTest::newRow("a script that parses not") << changes + "ROLLBACK;\n" + version << 2 << false << "有误";
     }
@@ -378,9 +433,10 @@ private slots:
         Attach(c, db);
         c.Execute(QStringLiteral("INSERT INTO TB_TOOL (TOOL_NAME, TOOL_COUNT) VALUES ('千斤顶', 2)"));
         c.Execute(QStringLiteral("INSERT INTO TB_TOOL (TOOL_NAME, TOOL_COUNT) VALUES ('千斤顶', 2)"));
-        const std::vector<TSchemaScript> scripts = {
-            CompiledSchemaScripts().front(),
-            {3, QStringLiteral("003_broken.sql"), QStringLiteral("SET SQL DIALECT 3;\nSET AUTODDL OFF;\n") + body + QStringLiteral("COMMIT;\n")}};
+        const std::vector<TSchemaScript> scripts = {CompiledSchemaScripts().front(),
+                                                    {3, QStringLiteral("003_broken.sql"),
+                                                     QStringLiteral("SET SQL DIALECT 3;\nSET AUTODDL OFF;\n") + body
+                                                         + QStringLiteral("COMMIT;\n")}};
         QCOMPARE(scripts.front().Version, 2);
 
         QString report;
@@ -390,17 +446,24 @@ private slots:
         QCOMPARE(SchemaVersion(c), expected);
         QCOMPARE(Lines(c, QStringLiteral("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'TB_JUNK'")),
                  QStringList{applied ? "1" : "0"});
-        QCOMPARE(Lines(c, QStringLiteral("SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = 'TB_TOOL' AND RDB$FIELD_NAME = 'JUNK'")),
+        QCOMPARE(Lines(c,
+                       QStringLiteral("SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = 'TB_TOOL' "
+                                      "AND RDB$FIELD_NAME = 'JUNK'")),
                  QStringList{applied ? "1" : "0"});
-        QCOMPARE(Lines(c, QStringLiteral("SELECT TOOL_COUNT FROM TB_TOOL")), (applied ? QStringList{"7", "7"} : QStringList{"2", "2"}));
-        QCOMPARE(Lines(c, QStringLiteral("SELECT COUNT(*) FROM RDB$INDICES WHERE RDB$INDEX_NAME = 'UX_TOOL_NAME'")), QStringList{"0"});
+        QCOMPARE(Lines(c, QStringLiteral("SELECT TOOL_COUNT FROM TB_TOOL")),
+                 (applied ? QStringList{"7", "7"} : QStringList{"2", "2"}));
+        QCOMPARE(Lines(c, QStringLiteral("SELECT COUNT(*) FROM RDB$INDICES WHERE RDB$INDEX_NAME = 'UX_TOOL_NAME'")),
+                 QStringList{"0"});
         // Version 2 itself stays whole.
-        QCOMPARE(Lines(c, QStringLiteral("SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = 'TB_SALES' AND RDB$FIELD_NAME = 'COST_PRICE'")),
+        QCOMPARE(Lines(c,
+                       QStringLiteral("SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = 'TB_SALES' "
+                                      "AND RDB$FIELD_NAME = 'COST_PRICE'")),
                  QStringList{"1"});
         if (!applied) {
             // Mended, the same upgrade goes on from where it stopped, on a new attachment as
             // the report asks.
-            QVERIFY2(message == QStringLiteral("有误") || report.contains(QStringLiteral("重新连接")), qPrintable(report));
+            QVERIFY2(message == QStringLiteral("有误") || report.contains(QStringLiteral("重新连接")),
+                     qPrintable(report));
             TFbConnection again;
             Attach(again, db);
             QCOMPARE(SchemaVersion(again), 2);

@@ -50,7 +50,7 @@ QString Fingerprint()
     return out;
 }
 
-} // namespace
+}   // namespace
 
 class TestMoravek : public QObject {
     Q_OBJECT
@@ -66,16 +66,19 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("digest");
-        QTest::newRow("empty") << "" << "d41d8cd98f00b204e9800998ecf8427e";
-        QTest::newRow("a") << "a" << "0cc175b9c0f1b6a831c399e269772661";
-        QTest::newRow("abc") << "abc" << "900150983cd24fb0d6963f7d28e17f72";
-        QTest::newRow("message digest") << "message digest" << "f96b697d7cb7938d525a2f31aaf161d0";
-        QTest::newRow("alphabet") << "abcdefghijklmnopqrstuvwxyz" << "c3fcd3d76192e4007dfb496cca67e13b";
-        QTest::newRow("alphanumeric")
-            << "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
-            << "d174ab98d277d9f5a5611c2c9f419d9f";
-        QTest::newRow("eighty digits") << QString("1234567890").repeated(8)
-                                       << "57edf4a22be3c955ac49da2e2107b67a";
+        QTest::newRow("empty") << ""
+                               << "d41d8cd98f00b204e9800998ecf8427e";
+        QTest::newRow("a") << "a"
+                           << "0cc175b9c0f1b6a831c399e269772661";
+        QTest::newRow("abc") << "abc"
+                             << "900150983cd24fb0d6963f7d28e17f72";
+        QTest::newRow("message digest") << "message digest"
+                                        << "f96b697d7cb7938d525a2f31aaf161d0";
+        QTest::newRow("alphabet") << "abcdefghijklmnopqrstuvwxyz"
+                                  << "c3fcd3d76192e4007dfb496cca67e13b";
+        QTest::newRow("alphanumeric") << "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
+                                      << "d174ab98d277d9f5a5611c2c9f419d9f";
+        QTest::newRow("eighty digits") << QString("1234567890").repeated(8) << "57edf4a22be3c955ac49da2e2107b67a";
         // Lengths where the padding needs one block or spills into a second.
         QTest::newRow("55 bytes") << QString(55, 'a') << "ef1772b6dff9a122358552954ad0df65";
         QTest::newRow("56 bytes") << QString(56, 'a') << "3b0c8ac703f828b04c6c197006d17218";
@@ -84,8 +87,7 @@ private slots:
         QTest::newRow("65 bytes") << QString(65, 'a') << "c743a45e0d2e6a95cb859adae0248435";
         // The digest is of the GBK bytes (BF CD BB A7 D0 D5 C3 FB), not of UTF-8.
         QTest::newRow("Chinese as GBK") << QString::fromUtf8("客户姓名") << "14d40555f139c84673d5b5a3803c70f2";
-        QTest::newRow("longer Chinese") << QString::fromUtf8("汽车维修管理系统")
-                                        << "529fbddda25406d5d69e955a2782575f";
+        QTest::newRow("longer Chinese") << QString::fromUtf8("汽车维修管理系统") << "529fbddda25406d5d69e955a2782575f";
     }
 
     void digestsText()
@@ -200,7 +202,8 @@ private slots:
         QTest::newRow("false start") << QByteArray("@(#)File") + marker + QByteArray("4.0", 4) << "4.0";
         QTest::newRow("repeated at-sign") << QByteArray("@@") + marker + QByteArray("4.1", 4) << "4.1";
         QTest::newRow("not a version") << marker + QByteArray("abc", 4) + Filler(50) << "";
-        QTest::newRow("cut off at the end") << Filler(200) + marker + "1.2" << "";
+        QTest::newRow("cut off at the end") << Filler(200) + marker + "1.2"
+                                            << "";
         QTest::newRow("no marker") << Filler(200000) << "";
         QTest::newRow("empty file") << QByteArray() << "";
     }
@@ -289,8 +292,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString binDir = QCoreApplication::applicationDirPath();
-        QVERIFY(QFile::copy(QDir(binDir).filePath(Tesselon::LibraryName()),
-                            dir.filePath(TMoravek::LibraryName())));
+        QVERIFY(QFile::copy(QDir(binDir).filePath(Tesselon::LibraryName()), dir.filePath(TMoravek::LibraryName())));
         TMoravek::SetLibraryDir(dir.path());
 
         TMoravek moravek;

@@ -78,8 +78,8 @@ private slots:
         QTest::newRow("inner blanks are text") << QStringList{"张 三", " 138 ", "京A 12345"} << -1 << "";
         QTest::newRow("second empty") << QStringList{"张三", "", "京A12345"} << 1 << "请填写“联系电话”！";
         QTest::newRow("blanks only") << QStringList{"张三", " \t  ", "京A12345"} << 1 << "请填写“联系电话”！";
-        QTest::newRow("full-width blank") << QStringList{"张三", QString(QChar(0x3000)), "京A12345"} << 1
-                                          << "请填写“联系电话”！";
+        QTest::newRow("full-width blank")
+            << QStringList{"张三", QString(QChar(0x3000)), "京A12345"} << 1 << "请填写“联系电话”！";
         QTest::newRow("several empty") << QStringList{"", "", "京A12345"} << 0 << "请填写“客户姓名”！";
         QTest::newRow("last empty") << QStringList{"张三", "13800000000", ""} << 2 << "请填写“车牌号码”！";
     }
@@ -111,9 +111,18 @@ private slots:
         QTest::addColumn<QString>("accessibleName");
         QTest::addColumn<QString>("objectName");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("caption first") << "送修人" << "车主" << "editSender" << "送修人";
-        QTest::newRow("accessible name") << "" << "车主电话" << "editPhone" << "车主电话";
-        QTest::newRow("object name") << "" << "" << "editVin" << "editVin";
+        QTest::newRow("caption first") << "送修人"
+                                       << "车主"
+                                       << "editSender"
+                                       << "送修人";
+        QTest::newRow("accessible name") << ""
+                                         << "车主电话"
+                                         << "editPhone"
+                                         << "车主电话";
+        QTest::newRow("object name") << ""
+                                     << ""
+                                     << "editVin"
+                                     << "editVin";
     }
 
     void captionFallsBack()
@@ -169,8 +178,8 @@ private slots:
     {
         QLibrary library(Tesselon::LibraryPath());
         QVERIFY2(library.load(), qPrintable(library.errorString()));
-        auto setPrompt = reinterpret_cast<void (*)(void (*)(const char*, const char*))>(
-            library.resolve("SetPromptHandler"));
+        auto setPrompt =
+            reinterpret_cast<void (*)(void (*)(const char*, const char*))>(library.resolve("SetPromptHandler"));
         auto check = reinterpret_cast<int (*)(void* const*, int)>(library.resolve("IsCtrlEmpty"));
         QVERIFY(setPrompt && check);
         setPrompt(nullptr);
@@ -192,8 +201,8 @@ private slots:
     {
         QTest::addColumn<bool>("putImpostor");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing library")
-            << false << QString::fromUtf8("找不到支持库 %1：").arg(Tesselon::LibraryName());
+        QTest::newRow("missing library") << false
+                                         << QString::fromUtf8("找不到支持库 %1：").arg(Tesselon::LibraryName());
         QTest::newRow("missing function")
             << true << QString::fromUtf8("支持库 %1 中没有函数 SetPromptHandler").arg(Tesselon::LibraryName());
     }
@@ -207,8 +216,7 @@ private slots:
         if (putImpostor) {
             // A real library of ours without Tesselon's functions, under Tesselon's name.
             const QString binDir = QCoreApplication::applicationDirPath();
-            QVERIFY(QFile::copy(QDir(binDir).filePath(TMoravek::LibraryName()),
-                                dir.filePath(Tesselon::LibraryName())));
+            QVERIFY(QFile::copy(QDir(binDir).filePath(TMoravek::LibraryName()), dir.filePath(Tesselon::LibraryName())));
         }
         Tesselon::SetLibraryDir(dir.path());
         Fill({"张三", "13800000000", "京A12345"});

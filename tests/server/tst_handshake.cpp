@@ -40,13 +40,14 @@ public:
     {
         S.write(message);
         S.flush();
-        (void)QTest::qWaitFor([&] { return S.bytesAvailable() > 0 || S.state() != QAbstractSocket::ConnectedState; }, ms);
+        (void)QTest::qWaitFor([&] { return S.bytesAvailable() > 0 || S.state() != QAbstractSocket::ConnectedState; },
+                              ms);
         return S.readAll();
     }
     QTcpSocket S;
 };
 
-} // namespace
+}   // namespace
 
 class TestHandshake : public QObject {
     Q_OBJECT
@@ -70,10 +71,7 @@ class TestHandshake : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(!OwnFingerprint().isEmpty(), "the test needs libMoravek beside it");
-    }
+    void initTestCase() { QVERIFY2(!OwnFingerprint().isEmpty(), "the test needs libMoravek beside it"); }
 
     void cleanup()
     {
@@ -87,12 +85,11 @@ private slots:
         QTest::addColumn<QByteArray>("reply");
         const QByteArray path = Gbk::Encode(QStringLiteral("/srv/汽修/DATA/DATA.FDB"));
         const QByteArray own = OwnFingerprint().toLatin1();
-        QTest::newRow("foreign fingerprint") << QByteArray("CHECKIN#0123456789abcdef0123456789abcdef")
-                                             << QByteArray("DBPATH#192.168.1.10:") + path;
-        QTest::newRow("own fingerprint, capitals") << QByteArray("CHECKIN#") + own.toUpper()
-                                                   << QByteArray("DBPATH#") + path;
-        QTest::newRow("own fingerprint, small letters") << QByteArray("checkin#") + own
-                                                        << QByteArray("DBPATH#") + path;
+        QTest::newRow("foreign fingerprint")
+            << QByteArray("CHECKIN#0123456789abcdef0123456789abcdef") << QByteArray("DBPATH#192.168.1.10:") + path;
+        QTest::newRow("own fingerprint, capitals")
+            << QByteArray("CHECKIN#") + own.toUpper() << QByteArray("DBPATH#") + path;
+        QTest::newRow("own fingerprint, small letters") << QByteArray("checkin#") + own << QByteArray("DBPATH#") + path;
         QTest::newRow("empty payload") << QByteArray("CHECKIN#") << QByteArray("DBPATH#192.168.1.10:") + path;
         QTest::newRow("payload with #") << QByteArray("CHECKIN#") + own + "#x"
                                         << QByteArray("DBPATH#192.168.1.10:") + path;
@@ -181,8 +178,7 @@ private slots:
         TMoravek::SetLibraryDir(empty.path());
         TPeer peer;
         QVERIFY(peer.Connect(Start()));
-        QCOMPARE(peer.Ask(QByteArray("CHECKIN#") + own),
-                 QByteArray("DBPATH#192.168.1.10:") + Gbk::Encode(DBPath));
+        QCOMPARE(peer.Ask(QByteArray("CHECKIN#") + own), QByteArray("DBPATH#192.168.1.10:") + Gbk::Encode(DBPath));
     }
 
     void portTaken()
@@ -250,7 +246,8 @@ private slots:
             if (i % 50 == 49)
                 QTest::qWait(20);
         }
-        QVERIFY2(QTest::qWaitFor([&] { return H->ConnectionCount() >= THandshake::MaxConnections; }, 5000), qPrintable(QString::number(H->ConnectionCount())));
+        QVERIFY2(QTest::qWaitFor([&] { return H->ConnectionCount() >= THandshake::MaxConnections; }, 5000),
+                 qPrintable(QString::number(H->ConnectionCount())));
         QTest::qWait(200);
         QVERIFY(H->ConnectionCount() <= THandshake::MaxConnections);
         TPeer good;
@@ -258,7 +255,6 @@ private slots:
         QVERIFY(good.Ask("CHECKIN#x").startsWith("DBPATH#"));
         QVERIFY(H->ConnectionCount() <= THandshake::MaxConnections);
     }
-
 };
 
 QTEST_MAIN(TestHandshake)

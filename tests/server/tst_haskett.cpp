@@ -46,7 +46,7 @@ bool Answers(int port)
     return QTest::qWaitFor([&] { return s.bytesAvailable() > 0; }, 2000) && s.readAll().startsWith("DBPATH#");
 }
 
-} // namespace
+}   // namespace
 
 class TestHaskett : public QObject {
     Q_OBJECT
@@ -107,9 +107,11 @@ private slots:
         QTest::addColumn<QStringList>("resolved");
         QTest::addColumn<QStringList>("interfaces");
         QTest::addColumn<QString>("address");
-        QTest::newRow("first of the name") << QStringList{"192.168.1.5", "10.0.0.2"} << QStringList{"10.0.0.2"} << "192.168.1.5";
+        QTest::newRow("first of the name")
+            << QStringList{"192.168.1.5", "10.0.0.2"} << QStringList{"10.0.0.2"} << "192.168.1.5";
         QTest::newRow("IPv6 skipped") << QStringList{"fe80::1", "192.168.1.5"} << QStringList{} << "192.168.1.5";
-        QTest::newRow("loopback gives way") << QStringList{"127.0.1.1"} << QStringList{"127.0.0.1", "::1", "192.168.0.9"} << "192.168.0.9";
+        QTest::newRow("loopback gives way")
+            << QStringList{"127.0.1.1"} << QStringList{"127.0.0.1", "::1", "192.168.0.9"} << "192.168.0.9";
         QTest::newRow("only loopback") << QStringList{"127.0.0.1"} << QStringList{"127.0.0.1"} << "127.0.0.1";
         QTest::newRow("does not resolve") << QStringList{} << QStringList{"192.168.0.9"} << "";
     }
@@ -158,7 +160,8 @@ private slots:
         QTest::addColumn<QString>("xml");   // null: no file at all
         QTest::newRow("missing") << QString();
         QTest::newRow("not XML") << QStringLiteral("<server><port>");
-        QTest::newRow("no lastpath") << QStringLiteral("<server><port>4305</port><dbpath>x</dbpath><lastdate/></server>");
+        QTest::newRow("no lastpath") << QStringLiteral(
+            "<server><port>4305</port><dbpath>x</dbpath><lastdate/></server>");
     }
 
     void unusableSettings()
@@ -213,11 +216,12 @@ private slots:
 
     void saveKeepsTheRestOfTheFile()
     {
-        auto frm = Start(ServerXml(QStringLiteral("80"), QStringLiteral("old"), QStringLiteral("  <extra>保留</extra>\n")));
+        auto frm =
+            Start(ServerXml(QStringLiteral("80"), QStringLiteral("old"), QStringLiteral("  <extra>保留</extra>\n")));
         frm->show();
         QCOMPARE(frm->intPort->text(), QStringLiteral("1025"));   // shown within the field's range
         frm->edtDBPath->setText(QString());
-        QTest::mouseClick(frm->btnSave, Qt::LeftButton);            // an empty path is not saved
+        QTest::mouseClick(frm->btnSave, Qt::LeftButton);   // an empty path is not saved
         QVERIFY(ReadText(Xml()).contains(QStringLiteral("<dbpath>old</dbpath>")));
 
         frm->edtDBPath->setText(QStringLiteral("D:\\汽修\\DATA.FDB"));
@@ -253,14 +257,26 @@ private slots:
     void portFieldClamps_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");      // while typing
+        QTest::addColumn<QString>("shown");   // while typing
         QTest::addColumn<QString>("finished");   // after leaving the field
-        QTest::newRow("in range") << "4400" << "4400" << "4400";
-        QTest::newRow("above") << "7000" << "6000" << "6000";
-        QTest::newRow("huge") << "99999999999999999999" << "6000" << "6000";
-        QTest::newRow("zero") << "0" << "1025" << "1025";
-        QTest::newRow("too small") << "80" << "80" << "1025";
-        QTest::newRow("letters ignored") << "4a4b00" << "4400" << "4400";
+        QTest::newRow("in range") << "4400"
+                                  << "4400"
+                                  << "4400";
+        QTest::newRow("above") << "7000"
+                               << "6000"
+                               << "6000";
+        QTest::newRow("huge") << "99999999999999999999"
+                              << "6000"
+                              << "6000";
+        QTest::newRow("zero") << "0"
+                              << "1025"
+                              << "1025";
+        QTest::newRow("too small") << "80"
+                                   << "80"
+                                   << "1025";
+        QTest::newRow("letters ignored") << "4a4b00"
+                                         << "4400"
+                                         << "4400";
     }
 
     void portFieldClamps()
@@ -365,8 +381,8 @@ private slots:
         frm->show();
         QVERIFY(!frm->chkAutoRun->isChecked());
         QTest::mouseClick(frm->chkAutoRun, Qt::LeftButton);
-        const QString entry = AutoStart->filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName() +
-                                                  QStringLiteral(".desktop"));
+        const QString entry = AutoStart->filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName()
+                                                  + QStringLiteral(".desktop"));
         QVERIFY(QFileInfo::exists(entry));
         QVERIFY(ReadText(entry).contains(QCoreApplication::applicationFilePath()));
         QVERIFY(frm->Settings().AutoRun);

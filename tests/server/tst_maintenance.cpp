@@ -32,19 +32,19 @@ namespace {
 const char DbaPassword[] = "quillfern";
 
 // The rows and a checksum of a few tables, as isql prints them.
-const char ChecksumSql[] =
-    "SELECT COUNT(*), SUM(ID), SUM(CHAR_LENGTH(CAR_NO)), SUM(EARNEST) FROM TB_REPAIR;\n"
-    "SELECT COUNT(*), SUM(ID), SUM(CHAR_LENGTH(CAR_OWNER)) FROM TB_CUSTOMER;\n"
-    "SELECT COUNT(*), SUM(STOCK_COUNT) FROM TB_STOCK;\n"
-    "SELECT COUNT(*), SUM(ID) FROM TB_SALES;\n";
+const char ChecksumSql[] = "SELECT COUNT(*), SUM(ID), SUM(CHAR_LENGTH(CAR_NO)), SUM(EARNEST) FROM TB_REPAIR;\n"
+                           "SELECT COUNT(*), SUM(ID), SUM(CHAR_LENGTH(CAR_OWNER)) FROM TB_CUSTOMER;\n"
+                           "SELECT COUNT(*), SUM(STOCK_COUNT) FROM TB_STOCK;\n"
+                           "SELECT COUNT(*), SUM(ID) FROM TB_SALES;\n";
 
 QString Isql(const QString& file, const QByteArray& sql)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("isql-fb"), {QStringLiteral("-q"), QStringLiteral("-ch"), QStringLiteral("UTF8"),
-                                        QStringLiteral("-user"), QStringLiteral("SYSDBA"), QStringLiteral("-password"),
-                                        QLatin1String(DbaPassword), TTestDb::ServerLocation(file)});
+    p.start(QStringLiteral("isql-fb"),
+            {QStringLiteral("-q"), QStringLiteral("-ch"), QStringLiteral("UTF8"), QStringLiteral("-user"),
+             QStringLiteral("SYSDBA"), QStringLiteral("-password"), QLatin1String(DbaPassword),
+             TTestDb::ServerLocation(file)});
     p.write(sql);
     p.closeWriteChannel();
     p.waitForFinished(60000);
@@ -68,8 +68,8 @@ qint64 Rows(const QString& file, const QString& table)
 // Attaches to location as a workstation does and says how that went.
 struct TAttempt {
     bool Attached = false;
-    bool Shutdown = false;     // refused with the database's shutdown code
-    QString UserText;          // what the workstation tells its user
+    bool Shutdown = false;   // refused with the database's shutdown code
+    QString UserText;   // what the workstation tells its user
 };
 
 TAttempt Attach(const QString& location)
@@ -92,7 +92,7 @@ bool RunSql(const QString& file, const QByteArray& sql)
     return !Isql(file, sql).contains(QLatin1String("SQLSTATE"));
 }
 
-} // namespace
+}   // namespace
 
 class TestMaintenance : public QObject {
     Q_OBJECT
@@ -104,7 +104,10 @@ class TestMaintenance : public QObject {
 
     QString Program() const { return Db->Folder() + QLatin1Char('/'); }
     QString Data() const { return Program() + QStringLiteral("DATA/DATA.FDB"); }
-    QStringList DataFiles() const { return QDir(Program() + QStringLiteral("DATA")).entryList({QStringLiteral("*.FDB")}); }
+    QStringList DataFiles() const
+    {
+        return QDir(Program() + QStringLiteral("DATA")).entryList({QStringLiteral("*.FDB")});
+    }
 
     // Our own backup of the program folder's database, made through the window.
     QString MakeBackup(const QString& folderName)
@@ -158,7 +161,8 @@ class TestMaintenance : public QObject {
         while (Rec->Messages.isEmpty() && t.elapsed() < 120000) {
             if (peer.state() == QAbstractSocket::ConnectedState) {
                 peer.write("CHECKIN#x");
-                if (QTest::qWaitFor([&] { return peer.bytesAvailable() > 0; }, 2000) && peer.readAll().startsWith("DBPATH#"))
+                if (QTest::qWaitFor([&] { return peer.bytesAvailable() > 0; }, 2000)
+                    && peer.readAll().startsWith("DBPATH#"))
                     ++answered;
             }
             QTest::qWait(20);
@@ -177,7 +181,9 @@ private slots:
         QVERIFY2(Demo->Ok(), qPrintable(Demo->Error()));
         QFile::remove(Demo->Path());
         QString out;
-        QVERIFY2(RunProjectScript(QStringLiteral("newdb"), {Demo->Path(), QStringLiteral("--demo"), QStringLiteral("300")}, &out) == 0,
+        QVERIFY2(RunProjectScript(QStringLiteral("newdb"),
+                                  {Demo->Path(), QStringLiteral("--demo"), QStringLiteral("300")}, &out)
+                     == 0,
                  qPrintable(out));
     }
 
@@ -230,9 +236,10 @@ private slots:
             args << QStringLiteral("--version") << QString::number(version);
         QVERIFY2(RunProjectScript(QStringLiteral("newdb"), args, &out) == 0, qPrintable(out));
         if (version == 0)
-            QVERIFY(RunSql(Data(), QByteArray("CREATE OR ALTER VIEW V_SCHEMA (VERSION) AS SELECT CAST(")
-                                       + QByteArray::number(ProgramSchemaVersion() + 1)
-                                       + " AS INTEGER) FROM RDB$DATABASE;\nCOMMIT;\n"));
+            QVERIFY(RunSql(Data(),
+                           QByteArray("CREATE OR ALTER VIEW V_SCHEMA (VERSION) AS SELECT CAST(")
+                               + QByteArray::number(ProgramSchemaVersion() + 1)
+                               + " AS INTEGER) FROM RDB$DATABASE;\nCOMMIT;\n"));
         const QString before = Isql(Data(), ChecksumSql);
         Rec->Messages.clear();
 
@@ -263,7 +270,8 @@ private slots:
     void backupThenRestoreGivesBackTheRows()
     {
         const QString before = Isql(Data(), ChecksumSql);
-        QVERIFY2(before.contains(QLatin1String("300")) && !before.contains(QLatin1String("SQLSTATE")), qPrintable(before));
+        QVERIFY2(before.contains(QLatin1String("300")) && !before.contains(QLatin1String("SQLSTATE")),
+                 qPrintable(before));
         const QString bak = Program() + QStringLiteral("备份");
         OpenToServer(bak);
 
@@ -304,11 +312,12 @@ private slots:
         QCOMPARE(Rec->Messages.last().Icon, Haskett::TMsgIcon::Information);
         QCOMPARE(Isql(Data(), ChecksumSql), before);
         // The message names what came back, table by table.
-        for (const auto& [caption, table] : {std::pair<QString, QString>{QStringLiteral("员工"), QStringLiteral("TB_EMPLOYEE")},
-                                             {QStringLiteral("维修单"), QStringLiteral("TB_REPAIR")},
-                                             {QStringLiteral("客户"), QStringLiteral("TB_CUSTOMER")},
-                                             {QStringLiteral("库存批次"), QStringLiteral("TB_STOCK")},
-                                             {QStringLiteral("销售明细"), QStringLiteral("TB_SALES")}}) {
+        for (const auto& [caption, table] :
+             {std::pair<QString, QString>{QStringLiteral("员工"), QStringLiteral("TB_EMPLOYEE")},
+              {QStringLiteral("维修单"), QStringLiteral("TB_REPAIR")},
+              {QStringLiteral("客户"), QStringLiteral("TB_CUSTOMER")},
+              {QStringLiteral("库存批次"), QStringLiteral("TB_STOCK")},
+              {QStringLiteral("销售明细"), QStringLiteral("TB_SALES")}}) {
             const qint64 rows = Rows(Data(), table);
             QVERIFY(rows > 0);
             QVERIFY2(Rec->Last().contains(QStringLiteral("%1 %2").arg(caption).arg(rows)), qPrintable(Rec->Last()));
@@ -316,7 +325,8 @@ private slots:
         QVERIFY(Rec->Last().contains(QStringLiteral("维修单 300")));
         QVERIFY(Attach(Data()).Attached);
         // The database that was replaced is kept beside it, dated.
-        const QStringList kept = QDir(Program() + QStringLiteral("DATA")).entryList({QStringLiteral("DATA-2009-3-5-*.FDB")});
+        const QStringList kept =
+            QDir(Program() + QStringLiteral("DATA")).entryList({QStringLiteral("DATA-2009-3-5-*.FDB")});
         QCOMPARE(kept.size(), 1);
         QCOMPARE(Isql(Program() + QStringLiteral("DATA/") + kept[0], ChecksumSql), changed);
         QVERIFY(!QFileInfo::exists(Frm->Maintenance()->RestoreTarget()));
@@ -331,7 +341,8 @@ private slots:
         QTest::mouseClick(Frm->btnBackup, Qt::LeftButton);
         QVERIFY(WaitForMessage());
         QVERIFY2(Rec->Last().startsWith(QStringLiteral("备份失败，请检查数据库备份参数！")), qPrintable(Rec->Last()));
-        QVERIFY(Rec->Last().size() > QStringLiteral("备份失败，请检查数据库备份参数！").size());   // the server's own text
+        QVERIFY(Rec->Last().size()
+                > QStringLiteral("备份失败，请检查数据库备份参数！").size());   // the server's own text
         QCOMPARE(Rec->Messages.last().Icon, Haskett::TMsgIcon::Warning);
         QCOMPARE(ReadText(Program() + QStringLiteral("server.xml")), xml);
         QVERIFY(Frm->Settings().LastPath.isEmpty());
@@ -351,12 +362,17 @@ private slots:
 
         // A workstation still attached: an isql session left open.
         QProcess workstation;
-        workstation.start(QStringLiteral("isql-fb"), {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("SYSDBA"),
-                                                      QStringLiteral("-password"), QLatin1String(DbaPassword),
-                                                      TTestDb::ServerLocation(Data())});
+        workstation.start(QStringLiteral("isql-fb"),
+                          {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("SYSDBA"),
+                           QStringLiteral("-password"), QLatin1String(DbaPassword), TTestDb::ServerLocation(Data())});
         QVERIFY(workstation.waitForStarted());
         workstation.write("SELECT COUNT(*) FROM TB_REPAIR;\n");
-        QVERIFY(QTest::qWaitFor([&] { workstation.waitForReadyRead(50); return workstation.readAllStandardOutput().contains("300"); }, 10000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                workstation.waitForReadyRead(50);
+                return workstation.readAllStandardOutput().contains("300");
+            },
+            10000));
 
         Rec->Messages.clear();
         Frm->edtRecoverFile->setText(bak + QStringLiteral("/2009-3-5.BAK"));
@@ -369,7 +385,8 @@ private slots:
         QVERIFY(workstation.waitForFinished(10000));
 
         QCOMPARE(Isql(Data(), ChecksumSql), before);
-        QVERIFY(QDir(Program() + QStringLiteral("DATA")).entryList({QStringLiteral("*.FDB")}) == QStringList{QStringLiteral("DATA.FDB")});
+        QVERIFY(QDir(Program() + QStringLiteral("DATA")).entryList({QStringLiteral("*.FDB")})
+                == QStringList{QStringLiteral("DATA.FDB")});
         QVERIFY(Frm->btnRecover->isEnabled());
     }
 
@@ -441,7 +458,10 @@ private slots:
         QVERIFY(!backup.isEmpty());
         const QString file = good ? backup : CutCopy(backup, ContentSize(backup) / 2);
         QVERIFY(!file.isEmpty());
-        Frm->Handshake()->Fingerprint = [](QString* out) { *out = QStringLiteral("own"); return true; };
+        Frm->Handshake()->Fingerprint = [](QString* out) {
+            *out = QStringLiteral("own");
+            return true;
+        };
 
         Frm->edtRecoverFile->setText(file);
         QTest::mouseClick(Frm->btnRecover, Qt::LeftButton);
@@ -536,13 +556,15 @@ private slots:
 
     void checkDatabase_data()
     {
-        QTest::addColumn<QByteArray>("sql");       // what is done to a good database first
-        QTest::addColumn<bool>("shut");            // then shut to attachments
-        QTest::addColumn<QString>("reason");       // empty: it passes
+        QTest::addColumn<QByteArray>("sql");   // what is done to a good database first
+        QTest::addColumn<bool>("shut");   // then shut to attachments
+        QTest::addColumn<QString>("reason");   // empty: it passes
         QTest::newRow("good") << QByteArray() << false << QString();
         QTest::newRow("no administrator")
-            << QByteArray("DELETE FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = '管理员'; COMMIT;") << false << QStringLiteral("管理员");
-        QTest::newRow("table missing") << QByteArray("DROP TABLE TB_THEUNIT; COMMIT;") << false << QStringLiteral("TB_THEUNIT");
+            << QByteArray("DELETE FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = '管理员'; COMMIT;") << false
+            << QStringLiteral("管理员");
+        QTest::newRow("table missing") << QByteArray("DROP TABLE TB_THEUNIT; COMMIT;") << false
+                                       << QStringLiteral("TB_THEUNIT");
         QTest::newRow("shut") << QByteArray() << true << QStringLiteral("无法打开");
     }
 
@@ -591,7 +613,8 @@ private slots:
         const QString schema = ReadText(QStringLiteral(TARNWELL_SOURCE_DIR "/database/schema.sql"));
         QStringList tables;
         const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+\"?(\\w+)"),
-                                        QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
+                                        QRegularExpression::MultilineOption
+                                            | QRegularExpression::CaseInsensitiveOption);
         for (auto it = create.globalMatch(schema); it.hasNext();)
             tables << it.next().captured(1).toUpper();
         QVERIFY(tables.contains(QStringLiteral("TB_EMPLOYEE")));
@@ -613,9 +636,12 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("name");
-        QTest::newRow("no separator") << "/srv/bak" << "/srv/bak/2009-3-5.BAK";
-        QTest::newRow("with separator") << "/srv/bak/" << "/srv/bak/2009-3-5.BAK";
-        QTest::newRow("chinese") << "/srv/备份" << "/srv/备份/2009-3-5.BAK";
+        QTest::newRow("no separator") << "/srv/bak"
+                                      << "/srv/bak/2009-3-5.BAK";
+        QTest::newRow("with separator") << "/srv/bak/"
+                                        << "/srv/bak/2009-3-5.BAK";
+        QTest::newRow("chinese") << "/srv/备份"
+                                 << "/srv/备份/2009-3-5.BAK";
     }
 
     void backupNames()

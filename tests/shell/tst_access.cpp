@@ -22,7 +22,8 @@ QStringList Unnamed(QWidget* window)
     QStringList out;
     const QList<QWidget*> all = window->findChildren<QWidget*>();
     for (QWidget* w : all) {
-        const bool field = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w);
+        const bool field =
+            qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w);
         if (!field || qobject_cast<QComboBox*>(w->parentWidget()) || qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
             continue;
         if (w->accessibleName().trimmed().isEmpty())
@@ -31,7 +32,7 @@ QStringList Unnamed(QWidget* window)
     return out;
 }
 
-} // namespace
+}   // namespace
 
 using TWindowFactory = std::function<QWidget*()>;
 Q_DECLARE_METATYPE(TWindowFactory)
@@ -46,12 +47,14 @@ private slots:
         QTest::addColumn<QStringList>("names");   // some names the window must carry
         QTest::newRow("login") << TWindowFactory([] { return static_cast<QWidget*>(new TfrmLogin()); })
                                << QStringList{QStringLiteral("登录用户"), QStringLiteral("登录密码")};
-        QTest::newRow("find") << TWindowFactory([] { return static_cast<QWidget*>(new TfrmFind()); })
-                              << QStringList{QStringLiteral("查询字段"), QStringLiteral("条件关系"), QStringLiteral("查询值")};
+        QTest::newRow("find") << TWindowFactory([] {
+            return static_cast<QWidget*>(new TfrmFind());
+        }) << QStringList{QStringLiteral("查询字段"), QStringLiteral("条件关系"), QStringLiteral("查询值")};
         QTest::newRow("address books") << TWindowFactory([] { return static_cast<QWidget*>(new TfrmFilter()); })
                                        << QStringList{QStringLiteral("请选择通讯录类型")};
-        QTest::newRow("password") << TWindowFactory([] { return static_cast<QWidget*>(new TfrmPassword()); })
-                                  << QStringList{QStringLiteral("旧口令"), QStringLiteral("新口令"), QStringLiteral("验证口令")};
+        QTest::newRow("password") << TWindowFactory([] {
+            return static_cast<QWidget*>(new TfrmPassword());
+        }) << QStringList{QStringLiteral("旧口令"), QStringLiteral("新口令"), QStringLiteral("验证口令")};
     }
 
     void everyFieldIsNamed()

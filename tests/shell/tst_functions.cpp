@@ -104,7 +104,7 @@ private slots:
         grid.SetCells(0, 1, QStringLiteral("12"));
         grid.SetRow(1);
         QVERIFY(DeleteGridRow(&grid));
-        QCOMPARE(grid.RowCount(), 1);     // no line at all, not even a blank one
+        QCOMPARE(grid.RowCount(), 1);   // no line at all, not even a blank one
         QVERIFY(!DeleteGridRow(&grid));
         QVERIFY(!DeleteGridRow(nullptr));
     }

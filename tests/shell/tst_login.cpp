@@ -58,20 +58,24 @@ QStringList LoginList()
 struct TPiecesServer {
     QTcpServer Server;
     QList<QByteArray> Pieces;
-    explicit TPiecesServer(QList<QByteArray> pieces) : Pieces(std::move(pieces))
+    explicit TPiecesServer(QList<QByteArray> pieces)
+        : Pieces(std::move(pieces))
     {
         QObject::connect(&Server, &QTcpServer::newConnection, &Server, [this] {
             QTcpSocket* s = Server.nextPendingConnection();
             QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] {
                 s->readAll();
                 for (int i = 0; i < Pieces.size(); ++i)
-                    QTimer::singleShot(20 * i, s, [s, p = Pieces[i]] { s->write(p); s->flush(); });
+                    QTimer::singleShot(20 * i, s, [s, p = Pieces[i]] {
+                        s->write(p);
+                        s->flush();
+                    });
             });
         });
     }
 };
 
-} // namespace
+}   // namespace
 
 class TestLogin : public QObject {
     Q_OBJECT
@@ -122,8 +126,9 @@ private slots:
         // One more operator with a Latin name, password 123456.
         TFbConnection c;
         c.Attach(Db->Location(), TConPool::UserName, TConPool::Password);
-        c.Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, 'Wang', "
-                                 "'e10adc3949ba59abbe56e057f20f883e')"));
+        c.Execute(QStringLiteral(
+            "INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, 'Wang', "
+            "'e10adc3949ba59abbe56e057f20f883e')"));
     }
 
     void init()
@@ -213,11 +218,16 @@ private slots:
         QTest::addColumn<QString>("listBefore");
         QTest::addColumn<QStringList>("listAfter");
         QTest::newRow("trailing blank") << Admin + QLatin1Char(' ') << "123456" << true << "" << QStringList{Admin};
-        QTest::newRow("known in other case") << "Wang" << "123456" << true << "<name>WANG</name>" << QStringList{"WANG"};
-        QTest::newRow("appended") << "Wang" << "123456" << true << "<name>张三</name>" << QStringList{"张三", "Wang"};
-        QTest::newRow("password not trimmed") << "Wang" << "123456 " << false << "" << QStringList{};
-        QTest::newRow("quote in name") << "O'Brien" << "123456" << false << "" << QStringList{};
-        QTest::newRow("injection") << "' OR ''='" << "x' OR '1'='1" << false << "" << QStringList{};
+        QTest::newRow("known in other case") << "Wang"
+                                             << "123456" << true << "<name>WANG</name>" << QStringList{"WANG"};
+        QTest::newRow("appended") << "Wang"
+                                  << "123456" << true << "<name>张三</name>" << QStringList{"张三", "Wang"};
+        QTest::newRow("password not trimmed") << "Wang"
+                                              << "123456 " << false << "" << QStringList{};
+        QTest::newRow("quote in name") << "O'Brien"
+                                       << "123456" << false << "" << QStringList{};
+        QTest::newRow("injection") << "' OR ''='"
+                                   << "x' OR '1'='1" << false << "" << QStringList{};
     }
 
     void namesAsTyped()
@@ -335,7 +345,8 @@ private slots:
         QCOMPARE(Rec->Messages.last().Caption, QStringLiteral("错误"));
         QCOMPARE(Rec->Messages.last().Icon, TMsgIcon::None);
         // The database's own words go with it, for whoever has to find out why.
-        QVERIFY2(Rec->Messages.last().Detail.contains(QStringLiteral("none.fdb")), qPrintable(Rec->Messages.last().Detail));
+        QVERIFY2(Rec->Messages.last().Detail.contains(QStringLiteral("none.fdb")),
+                 qPrintable(Rec->Messages.last().Detail));
         QVERIFY(Dlg->isVisible());
         Press();   // not attached: the handshake is repeated
         QCOMPARE(Dlg->CheckInsSent(), 2);

@@ -78,7 +78,7 @@ QStringList ReadLines(const QString& path)
     return lines;
 }
 
-} // namespace
+}   // namespace
 
 class TestMdi : public QObject {
     Q_OBJECT
@@ -124,13 +124,18 @@ private slots:
             "(NEXT VALUE FOR GEN_REPAIR_ID, '京A' || LPAD(:I, 5, '0'), IIF(:I = 7, 'O''Brien', '车主' || :I), '139', "
             "IIF(:I <= 40, 1, 0), 1, 1); I = I + 1; END END"));
         // An operator who may read the repairs but not the suppliers.
-        Other->Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, "
-                                      "'Li', 'e10adc3949ba59abbe56e057f20f883e')"));
+        Other->Execute(
+            QStringLiteral("INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, "
+                           "'Li', 'e10adc3949ba59abbe56e057f20f883e')"));
         const QString li = Scalar(QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = 'Li'"));
-        Other->Execute(QStringLiteral("INSERT INTO TB_RIGHT (ID, USER_ID, FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE) "
-                                      "VALUES (NEXT VALUE FOR GEN_RIGHT_ID, %1, '送修登记', 1, 0, 0, 1)").arg(li));
-        Other->Execute(QStringLiteral("INSERT INTO TB_RIGHT (ID, USER_ID, FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE) "
-                                      "VALUES (NEXT VALUE FOR GEN_RIGHT_ID, %1, '供应商', 0, 1, 1, 1)").arg(li));
+        Other->Execute(
+            QStringLiteral("INSERT INTO TB_RIGHT (ID, USER_ID, FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE) "
+                           "VALUES (NEXT VALUE FOR GEN_RIGHT_ID, %1, '送修登记', 1, 0, 0, 1)")
+                .arg(li));
+        Other->Execute(
+            QStringLiteral("INSERT INTO TB_RIGHT (ID, USER_ID, FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE) "
+                           "VALUES (NEXT VALUE FOR GEN_RIGHT_ID, %1, '供应商', 0, 1, 1, 1)")
+                .arg(li));
         Pool->Open(Db->Location());
     }
 
@@ -218,12 +223,17 @@ private slots:
         QTest::addColumn<QString>("node");
         QTest::addColumn<QString>("value");
         QTest::addColumn<int>("count");
-        QTest::newRow("quote in the value") << "送修登记" << "O'Brien" << 1;
-        QTest::newRow("no injection") << "送修登记" << "x' OR '1'='1" << 0;
-        QTest::newRow("history keeps settled only") << "维修历史" << "京A%" << 40;
-        QTest::newRow("history, unsettled owner") << "维修历史" << "京A00100" << 0;
+        QTest::newRow("quote in the value") << "送修登记"
+                                            << "O'Brien" << 1;
+        QTest::newRow("no injection") << "送修登记"
+                                      << "x' OR '1'='1" << 0;
+        QTest::newRow("history keeps settled only") << "维修历史"
+                                                    << "京A%" << 40;
+        QTest::newRow("history, unsettled owner") << "维修历史"
+                                                  << "京A00100" << 0;
         // Words the list text is made of, inside a value: the value never reaches the text.
-        QTest::newRow("words of the statement") << "送修登记" << "x ROWS 1 WHERE FROM" << 0;
+        QTest::newRow("words of the statement") << "送修登记"
+                                                << "x ROWS 1 WHERE FROM" << 0;
         // Bound, a value of any length is only a value that matches nothing.
         QTest::newRow("64 KB") << "送修登记" << QString(65536, QLatin1Char('x')) << 0;
     }
@@ -240,7 +250,8 @@ private slots:
             QVERIFY(find);
             const bool owner = value.contains(QLatin1Char('\''));
             find->cbbField->setCurrentIndex(owner ? 1 : 0);
-            find->cbbSymbol->setCurrentText(value.contains(QLatin1Char('%')) ? QStringLiteral("LIKE") : QStringLiteral("="));
+            find->cbbSymbol->setCurrentText(value.contains(QLatin1Char('%')) ? QStringLiteral("LIKE")
+                                                                             : QStringLiteral("="));
             find->edtValueStr->setMaxLength(value.size() + 1);
             find->edtValueStr->setText(value);
             Click(find->dtbFind, opFind);
@@ -257,14 +268,24 @@ private slots:
     // Until a function's window exists, asking for it says so and changes nothing else.
     void windowsStillToComeSaySo_data()
     {
-        QTest::addColumn<QString>("node");     // the list chosen before, or the node itself
+        QTest::addColumn<QString>("node");   // the list chosen before, or the node itself
         QTest::addColumn<QString>("action");   // "choose" the node, or "new" on its list
         QTest::addColumn<QString>("function");
-        QTest::newRow("数据字典") << "送修登记" << "choose" << "数据字典";
-        QTest::newRow("配件入库") << "送修登记" << "choose" << "配件入库";
-        QTest::newRow("配件销售") << "送修登记" << "choose" << "配件销售";
-        QTest::newRow("新增 on 送修登记") << "送修登记" << "new" << "送修登记";
-        QTest::newRow("新增 on 供应商") << "供应商" << "new" << "供应商";
+        QTest::newRow("数据字典") << "送修登记"
+                                  << "choose"
+                                  << "数据字典";
+        QTest::newRow("配件入库") << "送修登记"
+                                  << "choose"
+                                  << "配件入库";
+        QTest::newRow("配件销售") << "送修登记"
+                                  << "choose"
+                                  << "配件销售";
+        QTest::newRow("新增 on 送修登记") << "送修登记"
+                                          << "new"
+                                          << "送修登记";
+        QTest::newRow("新增 on 供应商") << "供应商"
+                                        << "new"
+                                        << "供应商";
     }
 
     void windowsStillToComeSaySo()
@@ -294,7 +315,8 @@ private slots:
     {
         Session(QStringLiteral("1"), Admin);
         QVERIFY(Frm->ChooseNode(QStringLiteral("送修登记")));
-        const qint64 mine = Pool->Execute(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE")).At(0, 0).AsInt64();
+        const qint64 mine =
+            Pool->Execute(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE")).At(0, 0).AsInt64();
         Other->Execute(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = %1").arg(mine));
         Click(Frm->dtbMain(), opRefresh);
         QCOMPARE(Rec->Messages.size(), 1);
@@ -306,7 +328,8 @@ private slots:
         Click(Frm->dtbMain(), opNext);
         QCOMPARE(Rec->Messages.size(), 1);
         QCOMPARE(Frm->PageText(4), QStringLiteral("当前第 2 页"));
-        QVERIFY(Pool->Execute(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE")).At(0, 0).AsInt64() != mine);
+        QVERIFY(Pool->Execute(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE")).At(0, 0).AsInt64()
+                != mine);
     }
 
     void refusedFindKeepsTheList_data()
@@ -352,8 +375,10 @@ private slots:
         QTest::addColumn<int>("grants");
         QTest::newRow("read and delete") << QStringList{"1,0,0,1"} << int(RightBit(rtRead) | RightBit(rtDelete));
         QTest::newRow("no read, nothing") << QStringList{"0,1,1,1"} << 0;
-        QTest::newRow("rows add up") << QStringList{"1,1,0,0", "1,0,1,0"} << int(RightBit(rtRead) | RightBit(rtAppend) | RightBit(rtAlter));
-        QTest::newRow("a row without read adds nothing lasting") << QStringList{"0,1,1,1", "1,0,0,0"} << int(RightBit(rtRead));
+        QTest::newRow("rows add up") << QStringList{"1,1,0,0", "1,0,1,0"}
+                                     << int(RightBit(rtRead) | RightBit(rtAppend) | RightBit(rtAlter));
+        QTest::newRow("a row without read adds nothing lasting")
+            << QStringList{"0,1,1,1", "1,0,0,0"} << int(RightBit(rtRead));
         QTest::newRow("read already held stays") << QStringList{"1,1,1,1", "0,0,0,0"} << int(AllRights);
     }
 
@@ -417,7 +442,9 @@ private slots:
         Click(Frm->dtbMain(), opRefresh);
         QVERIFY(Frm->strgrdMain()->Cells(0, 3) != id);
         // Put the order back for the other tests.
-        Other->Execute(QStringLiteral("INSERT INTO TB_REPAIR (ID, CAR_NO, CAR_OWNER, IS_PAY) VALUES (%1, '京A', '车主', 0)").arg(id));
+        Other->Execute(
+            QStringLiteral("INSERT INTO TB_REPAIR (ID, CAR_NO, CAR_OWNER, IS_PAY) VALUES (%1, '京A', '车主', 0)")
+                .arg(id));
     }
 
     void chooserClosedWithoutAChoiceKeepsTheList()
@@ -518,8 +545,10 @@ private slots:
 
     void carryForward()
     {
-        Other->Execute(QStringLiteral("INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT) VALUES (NEXT VALUE FOR GEN_STOCK_ID, 1, 0)"));
-        Other->Execute(QStringLiteral("INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT) VALUES (NEXT VALUE FOR GEN_STOCK_ID, 1, 5)"));
+        Other->Execute(QStringLiteral(
+            "INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT) VALUES (NEXT VALUE FOR GEN_STOCK_ID, 1, 0)"));
+        Other->Execute(QStringLiteral(
+            "INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT) VALUES (NEXT VALUE FOR GEN_STOCK_ID, 1, 5)"));
         Session(QStringLiteral("1"), Admin);
         Frm->mnuClearStock->trigger();
         QCOMPARE(Rec->Last(), QStringLiteral("操作成功！"));
@@ -531,11 +560,17 @@ private slots:
 
     void changesPassword()
     {
-        Other->Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, "
-                                      "'Zhao', 'e10adc3949ba59abbe56e057f20f883e')"));
+        Other->Execute(
+            QStringLiteral("INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, "
+                           "'Zhao', 'e10adc3949ba59abbe56e057f20f883e')"));
         const QString id = Scalar(QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = 'Zhao'"));
         Session(id, QStringLiteral("Zhao"));
-        struct TCase { const char* old; const char* fresh; const char* confirm; const char* message; };
+        struct TCase {
+            const char* old;
+            const char* fresh;
+            const char* confirm;
+            const char* message;
+        };
         const TCase cases[] = {
             {"123456", "Secret", "secret", "两次输入的新密码不一致!"},
             {"wrong", "Secret", "Secret", "密码错误！"},

@@ -23,11 +23,12 @@ QByteArray Settings(const QByteArray& countperpage, const QByteArray& ip, const 
                     const QByteArray& timeout)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<configure>"
-           "<countperpage>" + countperpage + "</countperpage><ip>" + ip + "</ip><port>" + port +
-           "</port><timeout>" + timeout + "</timeout><loginlist/></configure>\n";
+           "<countperpage>"
+        + countperpage + "</countperpage><ip>" + ip + "</ip><port>" + port + "</port><timeout>" + timeout
+        + "</timeout><loginlist/></configure>\n";
 }
 
-} // namespace
+}   // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -43,25 +44,25 @@ private slots:
         QTest::addColumn<QString>("wantIp");
         QTest::addColumn<int>("wantPort");
         QTest::addColumn<int>("wantTimeOut");
-        QTest::newRow("as written") << QByteArray("50") << QByteArray("192.168.1.9") << QByteArray("4306") << QByteArray("7")
-                                    << 50 << "192.168.1.9" << 4306 << 7000;
+        QTest::newRow("as written") << QByteArray("50") << QByteArray("192.168.1.9") << QByteArray("4306")
+                                    << QByteArray("7") << 50 << "192.168.1.9" << 4306 << 7000;
         QTest::newRow("port letters") << QByteArray("100") << QByteArray("srv") << QByteArray("abc") << QByteArray("5")
                                       << 100 << "srv" << 4305 << 5000;
-        QTest::newRow("all empty") << QByteArray() << QByteArray() << QByteArray() << QByteArray()
-                                   << 100 << "" << 4305 << 5000;
-        QTest::newRow("ip kept with blanks") << QByteArray("100") << QByteArray(" 10.0.0.1 ") << QByteArray("4305") << QByteArray("5")
-                                             << 100 << " 10.0.0.1 " << 4305 << 5000;
+        QTest::newRow("all empty") << QByteArray() << QByteArray() << QByteArray() << QByteArray() << 100 << "" << 4305
+                                   << 5000;
+        QTest::newRow("ip kept with blanks") << QByteArray("100") << QByteArray(" 10.0.0.1 ") << QByteArray("4305")
+                                             << QByteArray("5") << 100 << " 10.0.0.1 " << 4305 << 5000;
         QTest::newRow("not decimal") << QByteArray("1e2") << QByteArray("h") << QByteArray("0x10") << QByteArray("2.5")
                                      << 100 << "h" << 4305 << 5000;
-        QTest::newRow("chinese host") << QByteArray("100") << QByteArray("维修服务器") << QByteArray("4305") << QByteArray("5")
-                                      << 100 << "维修服务器" << 4305 << 5000;
+        QTest::newRow("chinese host") << QByteArray("100") << QByteArray("维修服务器") << QByteArray("4305")
+                                      << QByteArray("5") << 100 << "维修服务器" << 4305 << 5000;
         // A time-out that would never fire, or fire at once, is kept within 1 to 120 s.
         QTest::newRow("timeout 0") << QByteArray("100") << QByteArray("h") << QByteArray("4305") << QByteArray("0")
                                    << 100 << "h" << 4305 << 1000;
-        QTest::newRow("timeout negative") << QByteArray("100") << QByteArray("h") << QByteArray("4305") << QByteArray("-3")
-                                          << 100 << "h" << 4305 << 1000;
-        QTest::newRow("timeout huge") << QByteArray("100") << QByteArray("h") << QByteArray("4305") << QByteArray("2147483647")
-                                      << 100 << "h" << 4305 << 120000;
+        QTest::newRow("timeout negative") << QByteArray("100") << QByteArray("h") << QByteArray("4305")
+                                          << QByteArray("-3") << 100 << "h" << 4305 << 1000;
+        QTest::newRow("timeout huge") << QByteArray("100") << QByteArray("h") << QByteArray("4305")
+                                      << QByteArray("2147483647") << 100 << "h" << 4305 << 120000;
     }
 
     void settingsDefaults()
@@ -87,8 +88,10 @@ private slots:
         QTest::addColumn<QString>("mentions");
         QTest::newRow("missing") << QByteArray() << "找不到配置文件";
         QTest::newRow("not xml") << QByteArray("<configure><ip>1.2.3.4</configure>") << "格式错误";
-        QTest::newRow("no ip") << QByteArray("<c><countperpage>1</countperpage><port>1</port><timeout>1</timeout></c>") << "ip";
-        QTest::newRow("no timeout") << QByteArray("<c><countperpage>1</countperpage><ip>a</ip><port>1</port></c>") << "timeout";
+        QTest::newRow("no ip") << QByteArray("<c><countperpage>1</countperpage><port>1</port><timeout>1</timeout></c>")
+                               << "ip";
+        QTest::newRow("no timeout") << QByteArray("<c><countperpage>1</countperpage><ip>a</ip><port>1</port></c>")
+                                    << "timeout";
     }
 
     void unusableSettings()
@@ -108,10 +111,11 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("configure.xml"));
-        WriteFile(path, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings version=\"2\">\n"
-                        "  <!-- 由安装程序写入 -->\n  <IP>10.1.1.1</IP>\n  <port>4305</port>\n"
-                        "  <printer name=\"前台\"><copies>2</copies></printer>\n"
-                        "  <loginlist><name>张三</name></loginlist>\n</settings>\n");
+        WriteFile(path,
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings version=\"2\">\n"
+                  "  <!-- 由安装程序写入 -->\n  <IP>10.1.1.1</IP>\n  <port>4305</port>\n"
+                  "  <printer name=\"前台\"><copies>2</copies></printer>\n"
+                  "  <loginlist><name>张三</name></loginlist>\n</settings>\n");
         TXmlFile xml;
         QVERIFY(xml.Load(path));
         xml.SetText(QStringLiteral("ip"), QStringLiteral("10.2.2.2"));   // names ignore letter case
@@ -136,7 +140,8 @@ private slots:
     void shippedSettingsAreComplete()
     {
         QString error;
-        QVERIFY2(LoadSettings(QStringLiteral(TARNWELL_SOURCE_DIR "/workstation/configure.xml"), &error), qPrintable(error));
+        QVERIFY2(LoadSettings(QStringLiteral(TARNWELL_SOURCE_DIR "/workstation/configure.xml"), &error),
+                 qPrintable(error));
         QCOMPARE(Symbol.CountPerPage, 100);
         QCOMPARE(Symbol.Port, 4305);
         QCOMPARE(Symbol.TimeOut, 5000);

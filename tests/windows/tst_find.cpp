@@ -16,7 +16,7 @@
 namespace {
 
 struct TTyped {
-    int Field;          // 0 车牌号码, 1 车主姓名
+    int Field;   // 0 车牌号码, 1 车主姓名
     QString Symbol;
     QString Value;
     bool Or = false;
@@ -37,7 +37,7 @@ void Press(TDataToolBar* bar, TOption o)
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-} // namespace
+}   // namespace
 
 Q_DECLARE_METATYPE(QList<TTyped>)
 
@@ -51,17 +51,23 @@ private slots:
         QTest::addColumn<QList<TTyped>>("conditions");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("bound");   // what the list source gets: marks, values apart
-        QTest::newRow("single LIKE") << false << QList<TTyped>{{0, "LIKE", "X%"}} << "CAR_NO LIKE 'X%'" << "CAR_NO LIKE ?";
-        QTest::newRow("single, empty value") << false << QList<TTyped>{{0, "=", ""}} << "CAR_NO = ''" << "CAR_NO = ?";
+        QTest::newRow("single LIKE") << false << QList<TTyped>{{0, "LIKE", "X%"}} << "CAR_NO LIKE 'X%'"
+                                     << "CAR_NO LIKE ?";
+        QTest::newRow("single, empty value") << false << QList<TTyped>{{0, "=", ""}} << "CAR_NO = ''"
+                                             << "CAR_NO = ?";
         QTest::newRow("quote doubled") << false << QList<TTyped>{{1, "=", "O'Brien"}} << "CAR_OWNER = 'O''Brien'"
                                        << "CAR_OWNER = ?";
-        QTest::newRow("quote, OR and marks in a value") << false << QList<TTyped>{{1, "=", "x' OR '1'='1 ?"}}
-                                                        << "CAR_OWNER = 'x'' OR ''1''=''1 ?'" << "CAR_OWNER = ?";
+        QTest::newRow("quote, OR and marks in a value")
+            << false << QList<TTyped>{{1, "=", "x' OR '1'='1 ?"}} << "CAR_OWNER = 'x'' OR ''1''=''1 ?'"
+            << "CAR_OWNER = ?";
         QTest::newRow("two, or") << true << QList<TTyped>{{0, "=", "X1"}, {1, "=", "Y2", true}}
-                                 << "CAR_NO = 'X1' OR CAR_OWNER = 'Y2'" << "CAR_NO = ? OR CAR_OWNER = ?";
-        QTest::newRow("first without connective") << true << QList<TTyped>{{1, "<>", "甲", true}, {0, ">=", "B"}}
-                                                  << "CAR_OWNER <> '甲' AND CAR_NO >= 'B'" << "CAR_OWNER <> ? AND CAR_NO >= ?";
-        QTest::newRow("several, none added") << true << QList<TTyped>{} << "" << "";
+                                 << "CAR_NO = 'X1' OR CAR_OWNER = 'Y2'"
+                                 << "CAR_NO = ? OR CAR_OWNER = ?";
+        QTest::newRow("first without connective")
+            << true << QList<TTyped>{{1, "<>", "甲", true}, {0, ">=", "B"}} << "CAR_OWNER <> '甲' AND CAR_NO >= 'B'"
+            << "CAR_OWNER <> ? AND CAR_NO >= ?";
+        QTest::newRow("several, none added") << true << QList<TTyped>{} << ""
+                                             << "";
     }
 
     void answers()
@@ -88,7 +94,8 @@ private slots:
                 QTest::mouseClick(f.rbMore, Qt::LeftButton);
             }
             if (!conditions.isEmpty())
-                QCOMPARE(f.strgrdFind->Cells(2, 2), conditions[0].Field == 0 ? QStringLiteral("CAR_NO") : QStringLiteral("CAR_OWNER"));
+                QCOMPARE(f.strgrdFind->Cells(2, 2),
+                         conditions[0].Field == 0 ? QStringLiteral("CAR_NO") : QStringLiteral("CAR_OWNER"));
             QCOMPARE(f.strgrdFind->Cells(2, 1), QString());   // row 1 stays empty
         } else {
             Edit(f, conditions[0]);
@@ -146,10 +153,14 @@ private slots:
         QTest::addColumn<int>("index");   // -1: cancelled
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("sql");
-        QTest::newRow("untouched") << 0 << "员工通讯录" << "SELECT * FROM V_CONTACT_E WHERE CONTACT_NAME <> '管理员'";
-        QTest::newRow("customers") << 1 << "客户通讯录" << "SELECT * FROM V_CONTACT_C";
-        QTest::newRow("suppliers") << 2 << "供应商通讯录" << "SELECT * FROM V_CONTACT_S";
-        QTest::newRow("cancelled") << -1 << "" << "";
+        QTest::newRow("untouched") << 0 << "员工通讯录"
+                                   << "SELECT * FROM V_CONTACT_E WHERE CONTACT_NAME <> '管理员'";
+        QTest::newRow("customers") << 1 << "客户通讯录"
+                                   << "SELECT * FROM V_CONTACT_C";
+        QTest::newRow("suppliers") << 2 << "供应商通讯录"
+                                   << "SELECT * FROM V_CONTACT_S";
+        QTest::newRow("cancelled") << -1 << ""
+                                   << "";
     }
 
     void chooser()

@@ -13,8 +13,7 @@
 #include <QPointer>
 #include <QToolButton>
 
-const QString TDataToolBar::CloseQuestion =
-    QStringLiteral("正处于新增或编辑状态\r\n\r\n是否强制退出？");
+const QString TDataToolBar::CloseQuestion = QStringLiteral("正处于新增或编辑状态\r\n\r\n是否强制退出？");
 const QString TDataToolBar::CloseCaption = QStringLiteral("请注意");
 
 // ---- Pictures ---------------------------------------------------------------------------
@@ -37,7 +36,8 @@ void Page(QPainter& p, const QRect& r)
     p.setBrush(Qt::white);
     p.setPen(QPen(QColor(60, 60, 60), 1));
     QPolygon g;
-    g << r.topLeft() << QPoint(r.right() - 5, r.top()) << QPoint(r.right(), r.top() + 5) << r.bottomRight() << r.bottomLeft();
+    g << r.topLeft() << QPoint(r.right() - 5, r.top()) << QPoint(r.right(), r.top() + 5) << r.bottomRight()
+      << r.bottomLeft();
     p.drawPolygon(g);
     p.drawLine(r.right() - 5, r.top(), r.right() - 5, r.top() + 5);
     p.drawLine(r.right() - 5, r.top() + 5, r.right(), r.top() + 5);
@@ -176,7 +176,7 @@ QImage Grey(const QImage& normal)
     return g;
 }
 
-} // namespace
+}   // namespace
 
 QPixmap ToolBitmap(const QString& resourceName)
 {
@@ -214,24 +214,22 @@ struct TTableEntry {
 
 // Layout order, left to right; it differs from the ordinals at 复制 and 加入.
 const TTableEntry Table[ButtonCount] = {
-    {opFind, "查询", "BMP_FIND"},         {opRefresh, "刷新", "BMP_REFRESH"},
-    {opSave, "保存", "BMP_SAVE"},         {opSaveAll, "存盘", "BMP_SAVEALL"},
-    {opCopy, "复制", "BMP_COPY"},         {opNew, "新增", "BMP_NEW"},
-    {opEdit, "编辑", "BMP_EDIT"},         {opUndo, "撤消", "BMP_UNDO"},
-    {opDelete, "删除", "BMP_DELETE"},     {opFirst, "第一页", "BMP_FIRST"},
-    {opPrevious, "上一页", "BMP_PREVIOUS"}, {opNext, "下一页", "BMP_NEXT"},
-    {opLast, "最后页", "BMP_LAST"},       {opPrint, "打印", "BMP_PRINT"},
-    {opExport, "导出", "BMP_EXPORT"},     {opAddToList, "加入", "BMP_ADDTOLIST"},
-    {opClose, "关闭", "BMP_CLOSE"},
+    {opFind, "查询", "BMP_FIND"},           {opRefresh, "刷新", "BMP_REFRESH"},     {opSave, "保存", "BMP_SAVE"},
+    {opSaveAll, "存盘", "BMP_SAVEALL"},     {opCopy, "复制", "BMP_COPY"},           {opNew, "新增", "BMP_NEW"},
+    {opEdit, "编辑", "BMP_EDIT"},           {opUndo, "撤消", "BMP_UNDO"},           {opDelete, "删除", "BMP_DELETE"},
+    {opFirst, "第一页", "BMP_FIRST"},       {opPrevious, "上一页", "BMP_PREVIOUS"}, {opNext, "下一页", "BMP_NEXT"},
+    {opLast, "最后页", "BMP_LAST"},         {opPrint, "打印", "BMP_PRINT"},         {opExport, "导出", "BMP_EXPORT"},
+    {opAddToList, "加入", "BMP_ADDTOLIST"}, {opClose, "关闭", "BMP_CLOSE"},
 };
 
 constexpr TOptions PagingOptions = OptionBit(opFirst) | OptionBit(opPrevious) | OptionBit(opNext) | OptionBit(opLast);
-constexpr TOptions EditOptions = OptionBit(opUndo) | OptionBit(opSave) | OptionBit(opSaveAll)
-    | OptionBit(opCopy) | OptionBit(opEdit) | OptionBit(opDelete);
+constexpr TOptions EditOptions = OptionBit(opUndo) | OptionBit(opSave) | OptionBit(opSaveAll) | OptionBit(opCopy)
+    | OptionBit(opEdit) | OptionBit(opDelete);
 
-} // namespace
+}   // namespace
 
-TDataToolBar::TDataToolBar(QWidget* parent) : QWidget(parent)
+TDataToolBar::TDataToolBar(QWidget* parent)
+    : QWidget(parent)
 {
     for (int i = 0; i < ButtonCount; ++i) {
         FButtons[size_t(i)].Caption = QString::fromUtf8(Table[i].Caption);
@@ -374,14 +372,39 @@ void TDataToolBar::ButtonClick(int index)
     const auto add = [this](TOption o) { FEnableds |= OptionBit(o); };
     const auto remove = [this](TOption o) { FEnableds &= ~OptionBit(o); };
     switch (FOption) {
-    case opSave: remove(opSave); remove(opUndo); add(opNew); add(opSaveAll); break;
+    case opSave:
+        remove(opSave);
+        remove(opUndo);
+        add(opNew);
+        add(opSaveAll);
+        break;
     case opSaveAll: remove(opSaveAll); break;
-    case opNew: remove(opNew); remove(opEdit); add(opUndo); add(opSave); break;
-    case opEdit: remove(opEdit); remove(opNew); add(opUndo); add(opSave); break;
-    case opUndo: remove(opSave); remove(opUndo); add(opNew); break;
+    case opNew:
+        remove(opNew);
+        remove(opEdit);
+        add(opUndo);
+        add(opSave);
+        break;
+    case opEdit:
+        remove(opEdit);
+        remove(opNew);
+        add(opUndo);
+        add(opSave);
+        break;
+    case opUndo:
+        remove(opSave);
+        remove(opUndo);
+        add(opNew);
+        break;
     case opFirst: FPageIndex = 1; break;
-    case opPrevious: if (FPageIndex > 1) --FPageIndex; break;
-    case opNext: if (FPageIndex < FPageCount) ++FPageIndex; break;
+    case opPrevious:
+        if (FPageIndex > 1)
+            --FPageIndex;
+        break;
+    case opNext:
+        if (FPageIndex < FPageCount)
+            ++FPageIndex;
+        break;
     case opLast: FPageIndex = FPageCount; break;
     case opClose: {
         QWidget* p = parentWidget();

@@ -11,15 +11,37 @@
 class QToolButton;
 
 enum TOption {
-    opNone = 0, opFind, opRefresh, opCopy, opSave, opSaveAll, opNew, opEdit, opUndo, opDelete,
-    opFirst, opPrevious, opNext, opLast, opPrint, opExport, opClose, opAddToList
+    opNone = 0,
+    opFind,
+    opRefresh,
+    opCopy,
+    opSave,
+    opSaveAll,
+    opNew,
+    opEdit,
+    opUndo,
+    opDelete,
+    opFirst,
+    opPrevious,
+    opNext,
+    opLast,
+    opPrint,
+    opExport,
+    opClose,
+    opAddToList
 };
 
 using TOptions = quint32;   // bit n stands for the option of ordinal n
-constexpr TOptions OptionBit(TOption o) { return TOptions(1u << unsigned(o)); }
-inline bool HasOption(TOptions s, TOption o) { return (s & OptionBit(o)) != 0; }
-constexpr TOptions DefaultOptions = OptionBit(opSave) | OptionBit(opSaveAll) | OptionBit(opNew)
-    | OptionBit(opEdit) | OptionBit(opDelete) | OptionBit(opClose);   // 0x102F0
+constexpr TOptions OptionBit(TOption o)
+{
+    return TOptions(1u << unsigned(o));
+}
+inline bool HasOption(TOptions s, TOption o)
+{
+    return (s & OptionBit(o)) != 0;
+}
+constexpr TOptions DefaultOptions = OptionBit(opSave) | OptionBit(opSaveAll) | OptionBit(opNew) | OptionBit(opEdit)
+    | OptionBit(opDelete) | OptionBit(opClose);   // 0x102F0
 constexpr int ButtonCount = 17;
 constexpr int ButtonSize = 40;
 

@@ -2,7 +2,8 @@
 
 #include <QPainter>
 
-TLine::TLine(QWidget* parent) : QWidget(parent)
+TLine::TLine(QWidget* parent)
+    : QWidget(parent)
 {
     ForceThickness();
 }

@@ -39,9 +39,10 @@ QString LikePattern(const QString& keyword)
     return QLatin1Char('%') + k + QLatin1Char('%');
 }
 
-} // namespace
+}   // namespace
 
-TTriple::TTriple(QWidget* parent) : QWidget(parent)
+TTriple::TTriple(QWidget* parent)
+    : QWidget(parent)
 {
     FCaption = QStringLiteral("编号");
     FCaptionColor = palette().color(QPalette::WindowText);
@@ -260,12 +261,12 @@ void TTriple::OpenList()
     FGrid->SetCells(1, 0, FCaption);
     FGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(FGrid, &QWidget::customContextMenuRequested, this, Guarded([this](const QPoint& pos) {
-        if (!FGrid || !FMenu)
-            return;
-        FBusy = true;
-        FMenu->exec(FGrid->viewport()->mapToGlobal(pos));
-        FBusy = false;
-    }));
+                if (!FGrid || !FMenu)
+                    return;
+                FBusy = true;
+                FMenu->exec(FGrid->viewport()->mapToGlobal(pos));
+                FBusy = false;
+            }));
     connect(FGrid, &TStringGrid::CellDoubleClicked, this, Guarded([this](int, int) { Pick(); }));
     FGrid->installEventFilter(this);
 
@@ -287,9 +288,7 @@ void TTriple::OpenList()
     FGrid->raise();
     QToolTip::showText(FGrid->mapToGlobal(QPoint(0, 0)), ListTip, FGrid);
 
-    FListSQL = PlainName(FDicName)
-                   ? QStringLiteral("SELECT ID,%1_NAME FROM TB_%1").arg(FDicName)
-                   : QString();
+    FListSQL = PlainName(FDicName) ? QStringLiteral("SELECT ID,%1_NAME FROM TB_%1").arg(FDicName) : QString();
     Fill(FListSQL, {});
     FGrid->setFocus(Qt::OtherFocusReason);
 }
@@ -385,7 +384,8 @@ bool TTriple::eventFilter(QObject* watched, QEvent* e)
         const Qt::FocusReason why = static_cast<QFocusEvent*>(e)->reason();
         // A menu or another window taking the focus for a moment is no leaving.
         if (why != Qt::PopupFocusReason && why != Qt::ActiveWindowFocusReason)
-            QMetaObject::invokeMethod(this, [this] { RunGuarded([this] { CloseList(); }); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { RunGuarded([this] { CloseList(); }); }, Qt::QueuedConnection);
     }
     return QWidget::eventFilter(watched, e);
 }

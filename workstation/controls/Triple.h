@@ -70,8 +70,8 @@ public:
     TMouse MouseState() const { return FMouse; }
 
     static const QString SearchCaption;   // "查询"
-    static const QString SearchPrompt;    // "请输入查询关键词"
-    static const QString ListTip;         // "双击返回选中行,右键可取消"
+    static const QString SearchPrompt;   // "请输入查询关键词"
+    static const QString ListTip;   // "双击返回选中行,右键可取消"
 
 signals:
     void OnIconClick(TTriple* sender);

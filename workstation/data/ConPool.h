@@ -22,7 +22,11 @@ TFieldType FieldTypeOf(TFbType type);
 class TField {
 public:
     TField(const QString& name, TFieldType type, const TFbValue* value)
-        : FName(name), FType(type), FValue(value) {}
+        : FName(name)
+        , FType(type)
+        , FValue(value)
+    {
+    }
     QString FieldName() const { return FName; }
     TFieldType DataType() const { return FType; }
     bool IsNull() const { return !FValue || FValue->IsNull(); }
@@ -49,7 +53,10 @@ public:
 // of the result into memory. Values are bound to "?" placeholders, never written in.
 class TDataSet : public TDbObject {
 public:
-    explicit TDataSet(TConPool* pool) : FPool(pool) {}
+    explicit TDataSet(TConPool* pool)
+        : FPool(pool)
+    {
+    }
 
     void SetCommandText(const QString& text) { FCommandText = text; }
     QString CommandText() const { return FCommandText; }
@@ -58,17 +65,25 @@ public:
     void ClearParams() { FParams.clear(); }
     const QVector<TFbValue>& Params() const { return FParams; }
 
-    void Open();        // runs the command text; throws TFbError
-    void Close();       // discards the rows
+    void Open();   // runs the command text; throws TFbError
+    void Close();   // discards the rows
     bool Active() const { return FActive; }
-    void Refresh();     // runs the same text again, keeping the position when it still exists
+    void Refresh();   // runs the same text again, keeping the position when it still exists
 
     int RecordCount() const { return FActive ? FResult.RowCount() : 0; }
     void First() { FRow = 0; }
-    void Next() { if (FRow < RecordCount()) ++FRow; }
-    void Prior() { if (FRow > 0) --FRow; }
+    void Next()
+    {
+        if (FRow < RecordCount())
+            ++FRow;
+    }
+    void Prior()
+    {
+        if (FRow > 0)
+            --FRow;
+    }
     bool Eof() const { return FRow >= RecordCount(); }
-    int RecNo() const { return FRow + 1; }            // 1-based, as the lists count rows
+    int RecNo() const { return FRow + 1; }   // 1-based, as the lists count rows
     void SetRecNo(int recNo);
 
     int FieldCount() const { return FResult.Columns.size(); }
@@ -91,9 +106,17 @@ protected:
 class TSQLQuery : public TDataSet {
 public:
     using TDataSet::TDataSet;
-    void Clear() { Close(); FCommandText.clear(); FParams.clear(); }
+    void Clear()
+    {
+        Close();
+        FCommandText.clear();
+        FParams.clear();
+    }
     void SetSQL(const QString& text) { FCommandText = text; }
-    void AddSQL(const QString& line) { FCommandText += (FCommandText.isEmpty() ? QString() : QStringLiteral("\n")) + line; }
+    void AddSQL(const QString& line)
+    {
+        FCommandText += (FCommandText.isEmpty() ? QString() : QStringLiteral("\n")) + line;
+    }
     // Runs a statement that returns no rows; the number of rows it changed.
     qint64 ExecSQL();
 };
@@ -121,19 +144,30 @@ struct TParam {
 // the order they were created; outputs are read back by name.
 class TStoredProc : public TDbObject {
 public:
-    explicit TStoredProc(TConPool* pool) : FPool(pool) {}
+    explicit TStoredProc(TConPool* pool)
+        : FPool(pool)
+    {
+    }
 
-    void SetStoredProcName(const QString& name) { FName = name; FPrepared = false; }
+    void SetStoredProcName(const QString& name)
+    {
+        FName = name;
+        FPrepared = false;
+    }
     QString StoredProcName() const { return FName; }
-    void ClearParams() { FParams.clear(); FPrepared = false; }
+    void ClearParams()
+    {
+        FParams.clear();
+        FPrepared = false;
+    }
     TParam& CreateParam(TFieldType type, const QString& name, TParamType kind);
     TParam& ParamByName(const QString& name);   // throws TFbError when absent
     const std::vector<TParam>& Params() const { return FParams; }
     void Prepare();
-    void ExecProc();                            // throws TFbError
+    void ExecProc();   // throws TFbError
     void Close() { FPrepared = false; }
     bool Prepared() const { return FPrepared; }
-    QString StatementText() const;              // the EXECUTE PROCEDURE text
+    QString StatementText() const;   // the EXECUTE PROCEDURE text
 
 private:
     TConPool* FPool;
@@ -177,7 +211,7 @@ public:
     bool Connected() const { return FConnection.Attached(); }
     QString Location() const { return FConnection.Location(); }
 
-    TDataSet* GetDataSet();          // none while shrinking or before Open
+    TDataSet* GetDataSet();   // none while shrinking or before Open
     void FreeDataSet(TDbObject* dataSet);
     TSQLQuery* GetQuery();
     void FreeQuery(TDbObject* query);
@@ -210,8 +244,8 @@ private:
     void ReattachIfLost();
 
     TFbConnection FConnection;
-    QString FLocation;      // where Open attached, for attaching again
-    bool FLost = false;     // the attachment was found gone
+    QString FLocation;   // where Open attached, for attaching again
+    bool FLost = false;   // the attachment was found gone
     bool FShrinking = false;
     std::vector<TSlot> FSlots;
     std::unique_ptr<TSQLQuery> FQuery;
@@ -223,10 +257,13 @@ private:
 
 // What a caller borrows from the pool for one scope, given back on every path (an error
 // included). Empty when the pool had nothing to lend.
-template <class T, T* (TConPool::*Take)(), void (TConPool::*GiveBack)(TDbObject*)>
-class TLoan {
+template <class T, T* (TConPool::*Take)(), void (TConPool::*GiveBack)(TDbObject*)> class TLoan {
 public:
-    explicit TLoan(TConPool* pool) : FPool(pool), FObject((pool->*Take)()) {}
+    explicit TLoan(TConPool* pool)
+        : FPool(pool)
+        , FObject((pool->*Take)())
+    {
+    }
     ~TLoan()
     {
         if (FObject)
@@ -247,4 +284,3 @@ private:
 using TDataSetLoan = TLoan<TDataSet, &TConPool::GetDataSet, &TConPool::FreeDataSet>;
 using TQueryLoan = TLoan<TSQLQuery, &TConPool::GetQuery, &TConPool::FreeQuery>;
 using TStoredProcLoan = TLoan<TStoredProc, &TConPool::GetStoredProc, &TConPool::FreeStoredProc>;
-

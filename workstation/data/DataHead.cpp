@@ -44,7 +44,7 @@ QString AmountDigits(const QString& text)
     t.remove(QLatin1Char(','));
     return t;
 }
-} // namespace
+}   // namespace
 
 bool IsAmountText(const QString& text)
 {
@@ -83,7 +83,7 @@ bool SameParams(const QVector<TFbValue>& a, const QVector<TFbValue>& b)
     return true;
 }
 
-} // namespace
+}   // namespace
 
 TData::TData() = default;
 TData::~TData() = default;
@@ -127,7 +127,7 @@ QString WhereClause(const QString& base, const QString& filter)
     return QStringLiteral(" WHERE ") + base + QStringLiteral(" AND (") + filter + QLatin1Char(')');
 }
 
-} // namespace
+}   // namespace
 
 QString TData::ListSQL() const
 {

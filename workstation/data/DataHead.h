@@ -11,12 +11,12 @@
 
 // One column of a list and its edit value.
 struct TRecInfo {
-    QString Key;          // ID of the value chosen for a lookup column
-    int MaxLength = 0;    // longest Value kept, in GBK bytes
-    int Width = 0;        // grid column width in pixels
-    QString Value;        // edit value read by the save or delete procedure
-    QString FieldName;    // column of the view or table
-    QString Caption;      // grid header text
+    QString Key;   // ID of the value chosen for a lookup column
+    int MaxLength = 0;   // longest Value kept, in GBK bytes
+    int Width = 0;   // grid column width in pixels
+    QString Value;   // edit value read by the save or delete procedure
+    QString FieldName;   // column of the view or table
+    QString Caption;   // grid header text
     bool Visible = true;
 };
 
@@ -34,11 +34,11 @@ constexpr TExecMode ExecDelete = TExecMode::Delete;
 extern const char* const PagingFormat;
 QString PagingClause(int pageIndex, int pageSize);
 
-extern const QStringList SexNames;            // 0 "男", 1 "女"
-extern const QString EmptyDateMask;           // "    -  -  "
-extern const QString EmptyDateMaskUnderline;  // "____-__-__"
-extern const QString EmptyDateText;           // "1900-01-01"
-QDate EmptyDate();                            // 1900-01-01
+extern const QStringList SexNames;   // 0 "男", 1 "女"
+extern const QString EmptyDateMask;   // "    -  -  "
+extern const QString EmptyDateMaskUnderline;   // "____-__-__"
+extern const QString EmptyDateText;   // "1900-01-01"
+QDate EmptyDate();   // 1900-01-01
 
 // Characters of the longest NUMERIC(15,2) text: "-9999999999999.99".
 constexpr int AmountLength = 17;

@@ -35,23 +35,18 @@ QString Advice(TDbErrorKind kind)
         return QStringLiteral("与数据库的连接已断开。请检查网络和服务器，然后再试一次：下一次操作会重新连接。");
     case TDbErrorKind::Shutdown:
         return QStringLiteral("数据库正在维护（例如正在恢复备份），暂时不能使用。请稍后再试。");
-    case TDbErrorKind::Locked:
-        return QStringLiteral("这条记录正被其他工作站修改。请稍等片刻再试一次。");
-    case TDbErrorKind::Duplicate:
-        return QStringLiteral("已有相同的记录，不能重复保存。请修改后再保存。");
-    case TDbErrorKind::InUse:
-        return QStringLiteral("这条记录还被其他记录使用，不能删除或修改。");
-    case TDbErrorKind::TooLong:
-        return QStringLiteral("输入的文字太长，超出了能保存的长度。请缩短后再试。");
+    case TDbErrorKind::Locked: return QStringLiteral("这条记录正被其他工作站修改。请稍等片刻再试一次。");
+    case TDbErrorKind::Duplicate: return QStringLiteral("已有相同的记录，不能重复保存。请修改后再保存。");
+    case TDbErrorKind::InUse: return QStringLiteral("这条记录还被其他记录使用，不能删除或修改。");
+    case TDbErrorKind::TooLong: return QStringLiteral("输入的文字太长，超出了能保存的长度。请缩短后再试。");
     case TDbErrorKind::NotGbk:
         return QStringLiteral("输入的文字中有数据库不能保存的字符（例如表情符号）。请删去后再试。");
-    case TDbErrorKind::Other:
-        break;
+    case TDbErrorKind::Other: break;
     }
     return QString();
 }
 
-} // namespace
+}   // namespace
 
 TErrorText DescribeError(const std::exception& e)
 {

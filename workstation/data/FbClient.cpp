@@ -30,14 +30,22 @@ IProvider* Provider()
 // Owns one Firebird interface object and lets go of it once, on every path: release() for
 // counted objects, dispose() for parameter builders. A call that ends the object itself on
 // success (free, close, detach, commit) is followed by Forget().
-inline void Drop(IReferenceCounted* p) { p->release(); }
-inline void Drop(IDisposable* p) { p->dispose(); }
+inline void Drop(IReferenceCounted* p)
+{
+    p->release();
+}
+inline void Drop(IDisposable* p)
+{
+    p->dispose();
+}
 
-template <class T>
-class TFbRef {
+template <class T> class TFbRef {
 public:
     TFbRef() = default;
-    explicit TFbRef(T* p) : FPtr(p) {}
+    explicit TFbRef(T* p)
+        : FPtr(p)
+    {
+    }
     ~TFbRef() { Reset(); }
     TFbRef(const TFbRef&) = delete;
     TFbRef& operator=(const TFbRef&) = delete;
@@ -65,7 +73,10 @@ private:
 // A status object for one call sequence; throws FbException on errors.
 struct TStatus {
     ThrowStatusWrapper W;
-    TStatus() : W(Master()->getStatus()) {}
+    TStatus()
+        : W(Master()->getStatus())
+    {
+    }
     ~TStatus() { W.dispose(); }
     ThrowStatusWrapper* operator&() { return &W; }
 };
@@ -85,10 +96,24 @@ QString DecodeMessage(const char* bytes)
     throw TFbError(DecodeMessage(buf).trimmed(), e.getStatus()->getErrors());
 }
 
-const qint64 Pow10[] = {1LL, 10LL, 100LL, 1000LL, 10000LL, 100000LL, 1000000LL, 10000000LL,
-                        100000000LL, 1000000000LL, 10000000000LL, 100000000000LL,
-                        1000000000000LL, 10000000000000LL, 100000000000000LL,
-                        1000000000000000LL, 10000000000000000LL, 100000000000000000LL,
+const qint64 Pow10[] = {1LL,
+                        10LL,
+                        100LL,
+                        1000LL,
+                        10000LL,
+                        100000LL,
+                        1000000LL,
+                        10000000LL,
+                        100000000LL,
+                        1000000000LL,
+                        10000000000LL,
+                        100000000000LL,
+                        1000000000000LL,
+                        10000000000000LL,
+                        100000000000000LL,
+                        1000000000000000LL,
+                        10000000000000000LL,
+                        100000000000000000LL,
                         1000000000000000000LL};
 
 template <class T> T ReadAs(const unsigned char* p)
@@ -103,12 +128,13 @@ template <class T> void WriteAs(unsigned char* p, T v)
     std::memcpy(p, &v, sizeof v);
 }
 
-} // namespace
+}   // namespace
 
 // ---- TFbError -------------------------------------------------------------------------
 
 TFbError::TFbError(const QString& text, const intptr_t* status)
-    : std::runtime_error(text.toStdString()), FText(text)
+    : std::runtime_error(text.toStdString())
+    , FText(text)
 {
     if (!status)
         return;
@@ -131,7 +157,11 @@ TFbError::TFbError(const QString& text, const intptr_t* status)
     FSqlCode = int(isc_sqlcode(copy.data()));
 }
 
-TFbError::TFbError(const QString& text) : std::runtime_error(text.toStdString()), FText(text) {}
+TFbError::TFbError(const QString& text)
+    : std::runtime_error(text.toStdString())
+    , FText(text)
+{
+}
 
 bool TFbError::HasCode(intptr_t code) const
 {
@@ -284,10 +314,8 @@ TFbValue TFbValue::FromBlob(const QByteArray& v)
 QString TFbValue::AsString() const
 {
     switch (FType) {
-    case TFbType::Null:
-        return QString();
-    case TFbType::Integer:
-        return QString::number(FInt);
+    case TFbType::Null: return QString();
+    case TFbType::Integer: return QString::number(FInt);
     case TFbType::Decimal: {
         const int places = -FScale;
         const qint64 m = Pow10[places];
@@ -297,19 +325,13 @@ QString TFbValue::AsString() const
         const QString frac = QString::number(a % quint64(m)).rightJustified(places, '0');
         return (negative ? QStringLiteral("-") : QString()) + whole + '.' + frac;
     }
-    case TFbType::Double:
-        return QString::number(FDouble, 'g', 15);
+    case TFbType::Double: return QString::number(FDouble, 'g', 15);
     case TFbType::Text:
-    case TFbType::Blob:
-        return FText;
-    case TFbType::Date:
-        return QDate::fromJulianDay(FInt).toString(QStringLiteral("yyyy-MM-dd"));
-    case TFbType::Time:
-        return FStamp.time().toString(QStringLiteral("HH:mm:ss"));
-    case TFbType::Timestamp:
-        return FStamp.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    case TFbType::Boolean:
-        return FInt ? QStringLiteral("True") : QStringLiteral("False");
+    case TFbType::Blob: return FText;
+    case TFbType::Date: return QDate::fromJulianDay(FInt).toString(QStringLiteral("yyyy-MM-dd"));
+    case TFbType::Time: return FStamp.time().toString(QStringLiteral("HH:mm:ss"));
+    case TFbType::Timestamp: return FStamp.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    case TFbType::Boolean: return FInt ? QStringLiteral("True") : QStringLiteral("False");
     }
     return QString();
 }
@@ -320,21 +342,12 @@ qint64 TFbValue::AsInt64(bool* ok) const
     qint64 v = 0;
     switch (FType) {
     case TFbType::Integer:
-    case TFbType::Boolean:
-        v = FInt;
-        break;
-    case TFbType::Decimal:
-        v = FInt / Pow10[-FScale];
-        break;
-    case TFbType::Double:
-        v = qint64(FDouble);
-        break;
+    case TFbType::Boolean: v = FInt; break;
+    case TFbType::Decimal: v = FInt / Pow10[-FScale]; break;
+    case TFbType::Double: v = qint64(FDouble); break;
     case TFbType::Text:
-    case TFbType::Blob:
-        v = FText.trimmed().toLongLong(&good);
-        break;
-    default:
-        good = false;
+    case TFbType::Blob: v = FText.trimmed().toLongLong(&good); break;
+    default: good = false;
     }
     if (ok)
         *ok = good;
@@ -347,21 +360,12 @@ double TFbValue::AsDouble(bool* ok) const
     double v = 0;
     switch (FType) {
     case TFbType::Integer:
-    case TFbType::Boolean:
-        v = double(FInt);
-        break;
-    case TFbType::Decimal:
-        v = double(FInt) / double(Pow10[-FScale]);
-        break;
-    case TFbType::Double:
-        v = FDouble;
-        break;
+    case TFbType::Boolean: v = double(FInt); break;
+    case TFbType::Decimal: v = double(FInt) / double(Pow10[-FScale]); break;
+    case TFbType::Double: v = FDouble; break;
     case TFbType::Text:
-    case TFbType::Blob:
-        v = FText.trimmed().toDouble(&good);
-        break;
-    default:
-        good = false;
+    case TFbType::Blob: v = FText.trimmed().toDouble(&good); break;
+    default: good = false;
     }
     if (ok)
         *ok = good;
@@ -371,27 +375,20 @@ double TFbValue::AsDouble(bool* ok) const
 QDate TFbValue::AsDate() const
 {
     switch (FType) {
-    case TFbType::Date:
-        return QDate::fromJulianDay(FInt);
-    case TFbType::Timestamp:
-        return FStamp.date();
-    case TFbType::Text:
-        return QDate::fromString(FText.trimmed(), QStringLiteral("yyyy-MM-dd"));
-    default:
-        return QDate();
+    case TFbType::Date: return QDate::fromJulianDay(FInt);
+    case TFbType::Timestamp: return FStamp.date();
+    case TFbType::Text: return QDate::fromString(FText.trimmed(), QStringLiteral("yyyy-MM-dd"));
+    default: return QDate();
     }
 }
 
 QDateTime TFbValue::AsDateTime() const
 {
     switch (FType) {
-    case TFbType::Date:
-        return QDateTime(QDate::fromJulianDay(FInt), QTime(0, 0));
+    case TFbType::Date: return QDateTime(QDate::fromJulianDay(FInt), QTime(0, 0));
     case TFbType::Time:
-    case TFbType::Timestamp:
-        return FStamp;
-    default:
-        return QDateTime();
+    case TFbType::Timestamp: return FStamp;
+    default: return QDateTime();
     }
 }
 
@@ -439,8 +436,7 @@ QByteArray ReadBlob(IAttachment* att, ITransaction* tra, ISC_QUAD* id)
     return out;
 }
 
-TFbValue DecodeCell(IAttachment* att, ITransaction* tra, IMessageMetadata* meta, unsigned i,
-                    const unsigned char* buf)
+TFbValue DecodeCell(IAttachment* att, ITransaction* tra, IMessageMetadata* meta, unsigned i, const unsigned char* buf)
 {
     TStatus s;
     if (meta->isNullable(&s, i) && ReadAs<short>(buf + meta->getNullOffset(&s, i)) != 0)
@@ -458,19 +454,13 @@ TFbValue DecodeCell(IAttachment* att, ITransaction* tra, IMessageMetadata* meta,
             t.truncate(int(len / 4));
         return TFbValue::FromText(t);
     }
-    case SQL_VARYING:
-        return TFbValue::FromText(DecodeText(p + 2, ReadAs<unsigned short>(p), meta->getCharSet(&s, i)));
-    case SQL_SHORT:
-        return TFbValue::FromScaled(ReadAs<short>(p), scale);
-    case SQL_LONG:
-        return TFbValue::FromScaled(ReadAs<int>(p), scale);
-    case SQL_INT64:
-        return TFbValue::FromScaled(ReadAs<ISC_INT64>(p), scale);
-    case SQL_FLOAT:
-        return TFbValue::FromDouble(double(ReadAs<float>(p)));
+    case SQL_VARYING: return TFbValue::FromText(DecodeText(p + 2, ReadAs<unsigned short>(p), meta->getCharSet(&s, i)));
+    case SQL_SHORT: return TFbValue::FromScaled(ReadAs<short>(p), scale);
+    case SQL_LONG: return TFbValue::FromScaled(ReadAs<int>(p), scale);
+    case SQL_INT64: return TFbValue::FromScaled(ReadAs<ISC_INT64>(p), scale);
+    case SQL_FLOAT: return TFbValue::FromDouble(double(ReadAs<float>(p)));
     case SQL_DOUBLE:
-    case SQL_D_FLOAT:
-        return TFbValue::FromDouble(ReadAs<double>(p));
+    case SQL_D_FLOAT: return TFbValue::FromDouble(ReadAs<double>(p));
     case SQL_TYPE_DATE: {
         unsigned y, m, d;
         Util()->decodeDate(ReadAs<ISC_DATE>(p), &y, &m, &d);
@@ -486,18 +476,16 @@ TFbValue DecodeCell(IAttachment* att, ITransaction* tra, IMessageMetadata* meta,
         unsigned y, m, d, h, mi, se, fr;
         Util()->decodeDate(ts.timestamp_date, &y, &m, &d);
         Util()->decodeTime(ts.timestamp_time, &h, &mi, &se, &fr);
-        return TFbValue::FromTimestamp(QDateTime(QDate(int(y), int(m), int(d)), QTime(int(h), int(mi), int(se), int(fr / 10))));
+        return TFbValue::FromTimestamp(
+            QDateTime(QDate(int(y), int(m), int(d)), QTime(int(h), int(mi), int(se), int(fr / 10))));
     }
-    case SQL_BOOLEAN:
-        return TFbValue::FromBool(*p != 0);
+    case SQL_BOOLEAN: return TFbValue::FromBool(*p != 0);
     case SQL_BLOB: {
         ISC_QUAD id = ReadAs<ISC_QUAD>(p);
         return TFbValue::FromBlob(ReadBlob(att, tra, &id));
     }
-    case SQL_NULL:
-        return TFbValue();
-    default:
-        throw TFbError(QStringLiteral("不支持的字段类型 %1").arg(type));
+    case SQL_NULL: return TFbValue();
+    default: throw TFbError(QStringLiteral("不支持的字段类型 %1").arg(type));
     }
 }
 
@@ -505,28 +493,19 @@ TFbType ColumnType(unsigned type, int scale)
 {
     switch (type & ~1u) {
     case SQL_TEXT:
-    case SQL_VARYING:
-        return TFbType::Text;
+    case SQL_VARYING: return TFbType::Text;
     case SQL_SHORT:
     case SQL_LONG:
-    case SQL_INT64:
-        return scale < 0 ? TFbType::Decimal : TFbType::Integer;
+    case SQL_INT64: return scale < 0 ? TFbType::Decimal : TFbType::Integer;
     case SQL_FLOAT:
     case SQL_DOUBLE:
-    case SQL_D_FLOAT:
-        return TFbType::Double;
-    case SQL_TYPE_DATE:
-        return TFbType::Date;
-    case SQL_TYPE_TIME:
-        return TFbType::Time;
-    case SQL_TIMESTAMP:
-        return TFbType::Timestamp;
-    case SQL_BOOLEAN:
-        return TFbType::Boolean;
-    case SQL_BLOB:
-        return TFbType::Blob;
-    default:
-        return TFbType::Null;
+    case SQL_D_FLOAT: return TFbType::Double;
+    case SQL_TYPE_DATE: return TFbType::Date;
+    case SQL_TYPE_TIME: return TFbType::Time;
+    case SQL_TIMESTAMP: return TFbType::Timestamp;
+    case SQL_BOOLEAN: return TFbType::Boolean;
+    case SQL_BLOB: return TFbType::Blob;
+    default: return TFbType::Null;
     }
 }
 
@@ -543,8 +522,7 @@ IMessageMetadata* BindMetadata(IMessageMetadata* declared, const QVector<TFbValu
             const TFbValue& v = params[i];
             const unsigned u = unsigned(i);
             switch (v.Type()) {
-            case TFbType::Null:
-                continue;   // keep the declared type; only the null flag is set
+            case TFbType::Null: continue;   // keep the declared type; only the null flag is set
             case TFbType::Integer:
             case TFbType::Boolean:
                 b->setType(&s, u, SQL_INT64 + 1);
@@ -591,8 +569,8 @@ IMessageMetadata* BindMetadata(IMessageMetadata* declared, const QVector<TFbValu
     }
 }
 
-void FillInput(IMessageMetadata* meta, const QVector<TFbValue>& params,
-               const std::vector<QByteArray>& texts, std::vector<unsigned char>& buf)
+void FillInput(IMessageMetadata* meta, const QVector<TFbValue>& params, const std::vector<QByteArray>& texts,
+               std::vector<unsigned char>& buf)
 {
     TStatus s;
     buf.assign(meta->getMessageLength(&s), 0);
@@ -602,16 +580,11 @@ void FillInput(IMessageMetadata* meta, const QVector<TFbValue>& params,
         unsigned char* p = buf.data() + meta->getOffset(&s, u);
         WriteAs<short>(buf.data() + meta->getNullOffset(&s, u), v.IsNull() ? -1 : 0);
         switch (v.Type()) {
-        case TFbType::Null:
-            break;
+        case TFbType::Null: break;
         case TFbType::Integer:
         case TFbType::Boolean:
-        case TFbType::Decimal:
-            WriteAs<ISC_INT64>(p, v.Raw());
-            break;
-        case TFbType::Double:
-            WriteAs<double>(p, v.AsDouble());
-            break;
+        case TFbType::Decimal: WriteAs<ISC_INT64>(p, v.Raw()); break;
+        case TFbType::Double: WriteAs<double>(p, v.AsDouble()); break;
         case TFbType::Text:
         case TFbType::Blob: {
             const QByteArray& t = texts[size_t(i)];
@@ -626,14 +599,18 @@ void FillInput(IMessageMetadata* meta, const QVector<TFbValue>& params,
         }
         case TFbType::Time: {
             const QTime t = v.AsDateTime().time();
-            WriteAs<ISC_TIME>(p, Util()->encodeTime(unsigned(t.hour()), unsigned(t.minute()), unsigned(t.second()), unsigned(t.msec() * 10)));
+            WriteAs<ISC_TIME>(p,
+                              Util()->encodeTime(unsigned(t.hour()), unsigned(t.minute()), unsigned(t.second()),
+                                                 unsigned(t.msec() * 10)));
             break;
         }
         case TFbType::Timestamp: {
             const QDateTime dt = v.AsDateTime();
             ISC_TIMESTAMP ts;
-            ts.timestamp_date = Util()->encodeDate(unsigned(dt.date().year()), unsigned(dt.date().month()), unsigned(dt.date().day()));
-            ts.timestamp_time = Util()->encodeTime(unsigned(dt.time().hour()), unsigned(dt.time().minute()), unsigned(dt.time().second()), unsigned(dt.time().msec() * 10));
+            ts.timestamp_date =
+                Util()->encodeDate(unsigned(dt.date().year()), unsigned(dt.date().month()), unsigned(dt.date().day()));
+            ts.timestamp_time = Util()->encodeTime(unsigned(dt.time().hour()), unsigned(dt.time().minute()),
+                                                   unsigned(dt.time().second()), unsigned(dt.time().msec() * 10));
             WriteAs<ISC_TIMESTAMP>(p, ts);
             break;
         }
@@ -647,12 +624,13 @@ TFbResult RunStatement(IAttachment* att, ITransaction* tra, const QString& sql, 
     TFbResult result;
     try {
         const QByteArray text = sql.toUtf8();
-        TFbRef<IStatement> stmt(att->prepare(&s, tra, unsigned(text.size()), text.constData(), 3,
-                                             IStatement::PREPARE_PREFETCH_METADATA));
+        TFbRef<IStatement> stmt(
+            att->prepare(&s, tra, unsigned(text.size()), text.constData(), 3, IStatement::PREPARE_PREFETCH_METADATA));
         TFbRef<IMessageMetadata> inMeta(stmt->getInputMetadata(&s));
         const unsigned inCount = inMeta->getCount(&s);
         if (inCount != unsigned(params.size()))
-            throw TFbError(QStringLiteral("参数个数不符：语句需要 %1 个参数，给出了 %2 个").arg(inCount).arg(params.size()));
+            throw TFbError(
+                QStringLiteral("参数个数不符：语句需要 %1 个参数，给出了 %2 个").arg(inCount).arg(params.size()));
         std::vector<QByteArray> texts;
         std::vector<unsigned char> inBuf;
         TFbRef<IMessageMetadata> bindMeta;
@@ -678,8 +656,8 @@ TFbResult RunStatement(IAttachment* att, ITransaction* tra, const QString& sql, 
         const unsigned type = stmt->getType(&s);
         if (type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd) {
             result.HasCursor = true;
-            TFbRef<IResultSet> rs(stmt->openCursor(&s, tra, bindMeta.get(), inBuf.empty() ? nullptr : inBuf.data(),
-                                                   outMeta.get(), 0));
+            TFbRef<IResultSet> rs(
+                stmt->openCursor(&s, tra, bindMeta.get(), inBuf.empty() ? nullptr : inBuf.data(), outMeta.get(), 0));
             while (rs->fetchNext(&s, outBuf.data()) == IStatus::RESULT_OK)
                 for (unsigned i = 0; i < outCount; ++i)
                     result.Cells.push_back(DecodeCell(att, tra, outMeta.get(), i, outBuf.data()));
@@ -701,7 +679,7 @@ TFbResult RunStatement(IAttachment* att, ITransaction* tra, const QString& sql, 
     return result;
 }
 
-} // namespace
+}   // namespace
 
 // ---- TFbConnection -------------------------------------------------------------------
 
@@ -729,7 +707,8 @@ void TFbConnection::Attach(const QString& location, const QString& user, const Q
         // open the file beside the server and keep it from everyone else.
         dpb->insertString(&s, isc_dpb_config, "Providers = Remote, Loopback");
         const QByteArray path = location.toUtf8();
-        IAttachment* att = Provider()->attachDatabase(&s, path.constData(), dpb->getBufferLength(&s), dpb->getBuffer(&s));
+        IAttachment* att =
+            Provider()->attachDatabase(&s, path.constData(), dpb->getBufferLength(&s), dpb->getBuffer(&s));
         Detach();
         FAttachment = att;
         FLocation = location;
@@ -746,7 +725,7 @@ void TFbConnection::Detach()
     try {
         FAttachment->detach(&s);   // releases on success
     } catch (const FbException&) {
-        FAttachment->release();    // the connection may already be gone
+        FAttachment->release();   // the connection may already be gone
     }
     FAttachment = nullptr;
 }
@@ -804,7 +783,7 @@ void TFbTransaction::Commit()
         FHandle->commit(&s);   // releases on success
         FHandle = nullptr;
     } catch (const FbException& e) {
-        Rethrow(e);            // still active: the owner rolls back
+        Rethrow(e);   // still active: the owner rolls back
     }
 }
 

@@ -18,32 +18,32 @@ namespace Firebird {
 class IAttachment;
 class ITransaction;
 class IStatus;
-}
+}   // namespace Firebird
 
 // ---- Errors -------------------------------------------------------------------------
 
 // Firebird codes the callers look at.
 namespace FbCodes {
 constexpr intptr_t UpdateConflict = 335544451;   // isc_update_conflict
-constexpr intptr_t Deadlock = 335544336;         // isc_deadlock
-constexpr intptr_t LockConflict = 335544345;     // isc_lock_conflict
-constexpr intptr_t CheckConstraint = 335544558;  // isc_check_constraint
-constexpr intptr_t UniqueKey = 335544665;        // isc_unique_key_violation
-constexpr intptr_t NoDuplicate = 335544349;      // isc_no_dup
-constexpr intptr_t NetRead = 335544726;          // isc_net_read_err
-constexpr intptr_t NetWrite = 335544727;         // isc_net_write_err
-constexpr intptr_t NetworkError = 335544721;     // isc_network_error
-constexpr intptr_t ConnectionShutdown = 335544856; // isc_att_shutdown
+constexpr intptr_t Deadlock = 335544336;   // isc_deadlock
+constexpr intptr_t LockConflict = 335544345;   // isc_lock_conflict
+constexpr intptr_t CheckConstraint = 335544558;   // isc_check_constraint
+constexpr intptr_t UniqueKey = 335544665;   // isc_unique_key_violation
+constexpr intptr_t NoDuplicate = 335544349;   // isc_no_dup
+constexpr intptr_t NetRead = 335544726;   // isc_net_read_err
+constexpr intptr_t NetWrite = 335544727;   // isc_net_write_err
+constexpr intptr_t NetworkError = 335544721;   // isc_network_error
+constexpr intptr_t ConnectionShutdown = 335544856;   // isc_att_shutdown
 constexpr intptr_t ConnectionLost = 335544741;   // isc_lost_db_connection
-constexpr intptr_t ConnLost = 335544648;         // isc_conn_lost
-constexpr intptr_t LockTimeout = 335544510;      // isc_lock_timeout
-constexpr intptr_t Shutdown = 335544528;         // isc_shutdown
-constexpr intptr_t ShutdownInProgress = 335544506; // isc_shutinprog
-constexpr intptr_t ForeignKey = 335544466;       // isc_foreign_key
-constexpr intptr_t StringTruncation = 335544914; // isc_string_truncation
-constexpr intptr_t Transliteration = 335544565;  // isc_transliteration_failed
-constexpr intptr_t MalformedString = 335544849;  // isc_malformed_string
-}
+constexpr intptr_t ConnLost = 335544648;   // isc_conn_lost
+constexpr intptr_t LockTimeout = 335544510;   // isc_lock_timeout
+constexpr intptr_t Shutdown = 335544528;   // isc_shutdown
+constexpr intptr_t ShutdownInProgress = 335544506;   // isc_shutinprog
+constexpr intptr_t ForeignKey = 335544466;   // isc_foreign_key
+constexpr intptr_t StringTruncation = 335544914;   // isc_string_truncation
+constexpr intptr_t Transliteration = 335544565;   // isc_transliteration_failed
+constexpr intptr_t MalformedString = 335544849;   // isc_malformed_string
+}   // namespace FbCodes
 
 class TFbError : public std::runtime_error {
 public:
@@ -70,9 +70,7 @@ private:
 
 // ---- Values -------------------------------------------------------------------------
 
-enum class TFbType {
-    Null, Integer, Decimal, Double, Text, Date, Time, Timestamp, Boolean, Blob
-};
+enum class TFbType { Null, Integer, Decimal, Double, Text, Date, Time, Timestamp, Boolean, Blob };
 
 // One cell of a result, or one bound parameter.
 class TFbValue {
@@ -108,17 +106,17 @@ public:
 private:
     TFbType FType = TFbType::Null;
     int FScale = 0;
-    qint64 FInt = 0;       // integers, decimals (scaled), dates (Julian day), booleans
+    qint64 FInt = 0;   // integers, decimals (scaled), dates (Julian day), booleans
     double FDouble = 0;
-    QString FText;         // text, blobs (as decoded text)
-    QDateTime FStamp;      // time and timestamp
+    QString FText;   // text, blobs (as decoded text)
+    QDateTime FStamp;   // time and timestamp
 };
 
 struct TFbColumn {
-    QString Name;          // alias when given, else the field name
+    QString Name;   // alias when given, else the field name
     TFbType Type = TFbType::Text;
     int Scale = 0;
-    int Length = 0;        // characters for text columns
+    int Length = 0;   // characters for text columns
 };
 
 // A result read whole: the columns and all rows.
@@ -126,11 +124,14 @@ struct TFbResult {
     QVector<TFbColumn> Columns;
     std::vector<TFbValue> Cells;   // row-major, Columns.size() per row
     qint64 RowsAffected = 0;
-    bool HasCursor = false;        // the statement returned a row set
+    bool HasCursor = false;   // the statement returned a row set
 
     int RowCount() const { return Columns.isEmpty() ? 0 : int(Cells.size() / size_t(Columns.size())); }
-    const TFbValue& At(int row, int column) const { return Cells[size_t(row) * size_t(Columns.size()) + size_t(column)]; }
-    int ColumnIndex(const QString& name) const;  // letter case ignored; -1 when absent
+    const TFbValue& At(int row, int column) const
+    {
+        return Cells[size_t(row) * size_t(Columns.size()) + size_t(column)];
+    }
+    int ColumnIndex(const QString& name) const;   // letter case ignored; -1 when absent
 };
 
 // ---- Attachment ---------------------------------------------------------------------
@@ -147,7 +148,7 @@ public:
     // Attaches to location ("host:path", "host/port:path" or a plain path), dialect 3,
     // connection character set UTF8. Throws TFbError; on failure nothing changes.
     void Attach(const QString& location, const QString& user, const QString& password);
-    void Detach();       // never throws; rolls back what is still open
+    void Detach();   // never throws; rolls back what is still open
     bool Attached() const { return FAttachment != nullptr; }
     QString Location() const { return FLocation; }
 

@@ -4,13 +4,15 @@
 
 #include <QRegularExpression>
 
-
 namespace {
 
 bool HasRelation(TFbConnection& c, TFbTransaction& tra, const char* name)
 {
     return c.Execute(QStringLiteral("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = ?"),
-                     {TFbValue::FromText(QLatin1String(name))}, &tra).At(0, 0).AsInt64() > 0;
+                     {TFbValue::FromText(QLatin1String(name))}, &tra)
+               .At(0, 0)
+               .AsInt64()
+        > 0;
 }
 
 // The version is read from the view's stored text in the system tables, not through the
@@ -18,15 +20,19 @@ bool HasRelation(TFbConnection& c, TFbTransaction& tra, const char* name)
 // cache although the system tables were rolled back.
 int ReadVersion(TFbConnection& c, TFbTransaction& tra)
 {
-    const TFbResult r = c.Execute(QStringLiteral("SELECT RDB$VIEW_SOURCE FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'V_SCHEMA'"), {}, &tra);
+    const TFbResult r =
+        c.Execute(QStringLiteral("SELECT RDB$VIEW_SOURCE FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'V_SCHEMA'"), {},
+                  &tra);
     if (r.RowCount() == 0)
         return 1;
-    static const QRegularExpression number(QStringLiteral("^\\s*SELECT\\s+CAST\\s*\\(\\s*(\\d+)\\s+AS\\s+INTEGER\\s*\\)\\s+FROM\\s+RDB\\$DATABASE\\s*$"),
-                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*SELECT\\s+CAST\\s*\\(\\s*(\\d+)\\s+AS\\s+INTEGER\\s*\\)\\s+FROM\\s+RDB\\$DATABASE\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
     const QString text = r.At(0, 0).AsString();
     const QRegularExpressionMatch m = number.match(text);
     if (!m.hasMatch())
-        throw TFbError(QStringLiteral("数据库的结构版本无法读取（V_SCHEMA 的定义不是本系统的：%1）").arg(text.simplified()));
+        throw TFbError(
+            QStringLiteral("数据库的结构版本无法读取（V_SCHEMA 的定义不是本系统的：%1）").arg(text.simplified()));
     return m.captured(1).toInt();
 }
 
@@ -42,7 +48,7 @@ int LineAt(const QString& text, int pos)
     return int(text.left(pos).count(QLatin1Char('\n'))) + 1;
 }
 
-} // namespace
+}   // namespace
 
 bool ParseSchemaScript(const QString& text, QVector<TScriptStatement>* out, QString* error)
 {
@@ -122,7 +128,8 @@ bool ParseSchemaScript(const QString& text, QVector<TScriptStatement>* out, QStr
                 continue;
             }
             if (Starts(words, "COMMIT") || Starts(words, "ROLLBACK") || Starts(words, "SET TRANSACTION"))
-                return fail(at, QStringLiteral("脚本里不能有事务控制（%1）：只能在最后 COMMIT 一次").arg(sql.simplified()));
+                return fail(at,
+                            QStringLiteral("脚本里不能有事务控制（%1）：只能在最后 COMMIT 一次").arg(sql.simplified()));
             if ((Starts(words, "SET") && !Starts(words, "SET GENERATOR") && !Starts(words, "SET STATISTICS"))
                 || Starts(words, "INPUT") || Starts(words, "OUTPUT") || Starts(words, "SHOW")
                 || Starts(words, "CONNECT") || Starts(words, "CREATE DATABASE") || Starts(words, "DROP DATABASE")
@@ -179,7 +186,8 @@ TSchemaUpgrade UpgradeSchema(TFbConnection& connection, const std::vector<TSchem
     for (size_t k = 0; k < scripts.size(); ++k) {
         if (scripts[k].Version != int(k) + 2) {
             lines << QStringLiteral("程序内的升级脚本编号不连续（%1 应为第 %2 版）：程序有误，数据库没有改动。")
-                         .arg(scripts[k].Name).arg(k + 2);
+                         .arg(scripts[k].Name)
+                         .arg(k + 2);
             return done(TSchemaUpgrade::Failed);
         }
     }
@@ -199,7 +207,8 @@ TSchemaUpgrade UpgradeSchema(TFbConnection& connection, const std::vector<TSchem
     }
     if (from > program) {
         lines << QStringLiteral("数据库的结构是第 %1 版，比本程序认识的第 %2 版新：请换用新版程序。数据库没有改动。")
-                     .arg(from).arg(program);
+                     .arg(from)
+                     .arg(program);
         return done(TSchemaUpgrade::TooNew);
     }
     if (from == program) {
@@ -214,7 +223,9 @@ TSchemaUpgrade UpgradeSchema(TFbConnection& connection, const std::vector<TSchem
         QVector<TScriptStatement> statements;
         QString parseError;
         if (!ParseSchemaScript(script.Text, &statements, &parseError)) {
-            lines << QStringLiteral("升级脚本 %1 有误（%2），数据库停在第 %3 版。").arg(script.Name, parseError).arg(current);
+            lines << QStringLiteral("升级脚本 %1 有误（%2），数据库停在第 %3 版。")
+                         .arg(script.Name, parseError)
+                         .arg(current);
             return done(TSchemaUpgrade::Failed);
         }
         const TScriptStatement* running = nullptr;
@@ -239,10 +250,13 @@ TSchemaUpgrade UpgradeSchema(TFbConnection& connection, const std::vector<TSchem
                 current = now;
                 continue;
             }
-            const QString where = running ? QStringLiteral("第 %1 行的语句").arg(running->Line) : QStringLiteral("提交时");
+            const QString where =
+                running ? QStringLiteral("第 %1 行的语句").arg(running->Line) : QStringLiteral("提交时");
             lines << QStringLiteral("升级到第 %1 版失败（%2，%3）：%4\n该脚本的改动已全部撤销，数据库仍是第 %5 版。"
                                     "请先断开并重新连接数据库再使用它。")
-                         .arg(script.Version).arg(script.Name, where, FbErrorText(e)).arg(current);
+                         .arg(script.Version)
+                         .arg(script.Name, where, FbErrorText(e))
+                         .arg(current);
             return done(TSchemaUpgrade::Failed);
         }
         int now = 0;
@@ -255,7 +269,10 @@ TSchemaUpgrade UpgradeSchema(TFbConnection& connection, const std::vector<TSchem
         if (now != script.Version) {
             // A script that forgot its version: applied, but the next start would apply it again.
             lines << QStringLiteral("升级脚本 %1 已提交，但数据库报告的是第 %2 版而不是第 %3 版：脚本有误，请勿再升级，"
-                                    "并把这条信息告诉维护人员。").arg(script.Name).arg(now).arg(script.Version);
+                                    "并把这条信息告诉维护人员。")
+                         .arg(script.Name)
+                         .arg(now)
+                         .arg(script.Version);
             return done(TSchemaUpgrade::Failed);
         }
         lines << QStringLiteral("已升级到第 %1 版（%2）。").arg(script.Version).arg(script.Name);

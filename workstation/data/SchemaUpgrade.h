@@ -11,9 +11,9 @@
 class TFbConnection;
 
 struct TSchemaScript {
-    int Version = 0;     // the version the script brings the database to
-    QString Name;        // its file name, for the report
-    QString Text;        // as isql reads it
+    int Version = 0;   // the version the script brings the database to
+    QString Name;   // its file name, for the report
+    QString Text;   // as isql reads it
 };
 
 // One statement of a script as the server takes it, and the line it starts on.
@@ -23,11 +23,11 @@ struct TScriptStatement {
 };
 
 enum class TSchemaUpgrade {
-    UpToDate,    // nothing to do
-    Upgraded,    // the missing scripts were applied
-    TooNew,      // the database is newer than the program: refused, nothing changed
-    Failed       // a script failed (rolled back: the database stays at the version before it),
-                 // or the database could not be read
+    UpToDate,   // nothing to do
+    Upgraded,   // the missing scripts were applied
+    TooNew,   // the database is newer than the program: refused, nothing changed
+    Failed   // a script failed (rolled back: the database stays at the version before it),
+             // or the database could not be read
 };
 
 // The scripts built into the program, in version order.

@@ -12,7 +12,8 @@ QString FindUser(TConPool& pool, const QString& userName, const QString& digest)
 
 TTheUnit ReadTheUnit(TConPool& pool)
 {
-    const TFbResult r = pool.Execute(QStringLiteral("SELECT THEUNIT_NAME, PER_IN_CHAR, PHONE, ADDRESS FROM TB_THEUNIT"));
+    const TFbResult r =
+        pool.Execute(QStringLiteral("SELECT THEUNIT_NAME, PER_IN_CHAR, PHONE, ADDRESS FROM TB_THEUNIT"));
     TTheUnit unit;
     if (r.RowCount() > 0) {
         unit.TheUnitName = r.At(0, 0).AsString();
@@ -47,9 +48,10 @@ void ReadRights(TConPool& pool, const QString& userId, TRightInfo (&rights)[Righ
     const qint64 id = userId.toLongLong(&ok);
     if (!ok)
         return;
-    const TFbResult r = pool.Execute(
-        QStringLiteral("SELECT FUNCTION_NAME,IS_READ,IS_APPEND,IS_ALTER,IS_DELETE FROM TB_RIGHT WHERE USER_ID=?"),
-        {TFbValue::FromInt(id)});
+    const TFbResult r =
+        pool.Execute(QStringLiteral(
+                         "SELECT FUNCTION_NAME,IS_READ,IS_APPEND,IS_ALTER,IS_DELETE FROM TB_RIGHT WHERE USER_ID=?"),
+                     {TFbValue::FromInt(id)});
     for (int row = 0; row < r.RowCount(); ++row) {
         const QString name = r.At(row, 0).AsString();
         for (TRightInfo& info : rights)

@@ -11,11 +11,17 @@ constexpr TRight rtRead = TRight::rtRead;
 constexpr TRight rtAppend = TRight::rtAppend;
 constexpr TRight rtAlter = TRight::rtAlter;
 constexpr TRight rtDelete = TRight::rtDelete;
-using TRights = unsigned char;                 // bit n stands for TRight value n
+using TRights = unsigned char;   // bit n stands for TRight value n
 // A value outside the four kinds (cast from a stored number) stands for no right at all.
-constexpr TRights RightBit(TRight r) { return unsigned(r) <= 3u ? TRights(1u << unsigned(r)) : TRights(0); }
+constexpr TRights RightBit(TRight r)
+{
+    return unsigned(r) <= 3u ? TRights(1u << unsigned(r)) : TRights(0);
+}
 constexpr TRights AllRights = RightBit(rtRead) | RightBit(rtAppend) | RightBit(rtAlter) | RightBit(rtDelete);
-inline bool HasRight(TRights s, TRight r) { return RightBit(r) != 0 && (s & RightBit(r)) != 0; }
+inline bool HasRight(TRights s, TRight r)
+{
+    return RightBit(r) != 0 && (s & RightBit(r)) != 0;
+}
 
 struct TRightInfo {
     QString FunctionName;

@@ -1,5 +1,6 @@
 #pragma once
-// List source of the address books: customers by default; the main window switches to the employees' (V_CONTACT_E) or suppliers' (V_CONTACT_S) view.
+// List source of the address books: customers by default; the main window switches to the employees' (V_CONTACT_E) or
+// suppliers' (V_CONTACT_S) view.
 #include "DataHead.h"
 
 class TContact : public TData {

@@ -1,11 +1,11 @@
 #include "clsEmployee.h"
 
-const QStringList EducationNames = {QStringLiteral("小学"), QStringLiteral("初中"), QStringLiteral("高中"),
-    QStringLiteral("中专"), QStringLiteral("大专"), QStringLiteral("本科"), QStringLiteral("研究生"),
-    QStringLiteral("博士生"), QStringLiteral("其他")};
+const QStringList EducationNames = {QStringLiteral("小学"),   QStringLiteral("初中"),   QStringLiteral("高中"),
+                                    QStringLiteral("中专"),   QStringLiteral("大专"),   QStringLiteral("本科"),
+                                    QStringLiteral("研究生"), QStringLiteral("博士生"), QStringLiteral("其他")};
 const QStringList StatusNames = {QStringLiteral("正常"), QStringLiteral("离职")};
 const QStringList OfficeTypeNames = {QStringLiteral("全职"), QStringLiteral("兼职"), QStringLiteral("实习"),
-    QStringLiteral("其他")};
+                                     QStringLiteral("其他")};
 // MD5 of the default password 123456.
 const QString DefaultPassWordDigest = QStringLiteral("e10adc3949ba59abbe56e057f20f883e");
 
@@ -53,7 +53,10 @@ void TEmployee::Execute(TStoredProc* proc, TExecMode mode, TSPResultInfo& result
 QVector<QStringList> TEmployee::PageRows() const
 {
     QVector<QStringList> rows = TData::PageRows();
-    struct TCoded { int Col; const QStringList* Names; };
+    struct TCoded {
+        int Col;
+        const QStringList* Names;
+    };
     const TCoded coded[] = {{2, &SexNames}, {4, &EducationNames}, {6, &StatusNames}, {8, &OfficeTypeNames}};
     for (QStringList& row : rows) {
         for (const TCoded& k : coded) {

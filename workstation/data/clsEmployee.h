@@ -3,8 +3,8 @@
 #include "DataHead.h"
 
 // Code tables of the staff list: the stored value is the code, the grid shows the name.
-extern const QStringList EducationNames;    // 0 "小学" … 8 "其他"
-extern const QStringList StatusNames;       // 0 "正常", 1 "离职"
+extern const QStringList EducationNames;   // 0 "小学" … 8 "其他"
+extern const QStringList StatusNames;   // 0 "正常", 1 "离职"
 extern const QStringList OfficeTypeNames;   // 0 "全职" … 3 "其他"
 // Every save sends the digest of the default password; the procedure keeps an existing
 // employee's own password.

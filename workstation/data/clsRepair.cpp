@@ -14,8 +14,10 @@ TPlateHistory ReadPlateHistory(TConPool& pool, const QString& carNo)
     h.Orders = count.RowCount() ? int(count.At(0, 0).AsInt64()) : 0;
     if (h.Orders == 0)
         return h;
-    const TFbResult last = pool.Execute(
-        QStringLiteral("SELECT FIRST 1 CAR_OWNER, PHONE, ADDRESS FROM TB_REPAIR WHERE CAR_NO = ? ORDER BY ID DESC"), {p});
+    const TFbResult last =
+        pool.Execute(QStringLiteral(
+                         "SELECT FIRST 1 CAR_OWNER, PHONE, ADDRESS FROM TB_REPAIR WHERE CAR_NO = ? ORDER BY ID DESC"),
+                     {p});
     if (last.RowCount()) {
         h.CarOwner = last.At(0, 0).AsString();
         h.Phone = last.At(0, 1).AsString();

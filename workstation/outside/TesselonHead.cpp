@@ -26,8 +26,7 @@ QString& LibraryDirOverride()
 void PromptThroughShowMsg(const char* gbkText, const char* gbkCaption)
 {
     try {
-        ShowMsg(Gbk::Decode(QByteArray(gbkText ? gbkText : "")),
-                Gbk::Decode(QByteArray(gbkCaption ? gbkCaption : "")));
+        ShowMsg(Gbk::Decode(QByteArray(gbkText ? gbkText : "")), Gbk::Decode(QByteArray(gbkCaption ? gbkCaption : "")));
     } catch (...) {
     }
 }
@@ -35,7 +34,10 @@ void PromptThroughShowMsg(const char* gbkText, const char* gbkCaption)
 // Unloads on every way out of the check.
 struct TLoaded {
     QLibrary Library;
-    explicit TLoaded(const QString& path) : Library(path) {}
+    explicit TLoaded(const QString& path)
+        : Library(path)
+    {
+    }
     ~TLoaded()
     {
         if (Library.isLoaded())
@@ -43,7 +45,7 @@ struct TLoaded {
     }
 };
 
-} // namespace
+}   // namespace
 
 namespace Tesselon {
 
@@ -58,8 +60,7 @@ QString LibraryName()
 
 QString LibraryPath()
 {
-    const QString dir = LibraryDirOverride().isEmpty() ? QCoreApplication::applicationDirPath()
-                                                       : LibraryDirOverride();
+    const QString dir = LibraryDirOverride().isEmpty() ? QCoreApplication::applicationDirPath() : LibraryDirOverride();
     return QDir(dir).filePath(LibraryName());
 }
 
@@ -68,15 +69,14 @@ void SetLibraryDir(const QString& dir)
     LibraryDirOverride() = dir;
 }
 
-} // namespace Tesselon
+}   // namespace Tesselon
 
 bool IsCtrlEmpty(std::initializer_list<QWidget*> controls)
 {
     const QString name = Tesselon::LibraryName();
     TLoaded loaded(Tesselon::LibraryPath());
     if (!loaded.Library.load()) {
-        ShowMsg(QString::fromUtf8("找不到支持库 %1：%2").arg(name, loaded.Library.errorString()),
-                Texts::CaptionError);
+        ShowMsg(QString::fromUtf8("找不到支持库 %1：%2").arg(name, loaded.Library.errorString()), Texts::CaptionError);
         return true;
     }
     auto setPrompt = reinterpret_cast<TSetPromptHandler>(loaded.Library.resolve("SetPromptHandler"));

@@ -18,4 +18,4 @@ QString LibraryName();   // libTesselon.so / Tesselon.dll
 QString LibraryPath();   // in the program folder unless SetLibraryDir says otherwise
 // For tests: load from another folder; an empty text goes back to the program folder.
 void SetLibraryDir(const QString& dir);
-}
+}   // namespace Tesselon

@@ -14,7 +14,8 @@ QString TfrmAbout::HomePage()
     return ProductHomePage();
 }
 
-TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
+TfrmAbout::TfrmAbout(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("关于"));
     setFixedSize(302, 126);

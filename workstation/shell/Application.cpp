@@ -2,7 +2,10 @@
 
 #include "GlobalHead.h"
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {

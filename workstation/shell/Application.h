@@ -19,13 +19,11 @@ bool RunGuarded(const std::function<void()>& work);
 
 // A handler as a slot that keeps its exceptions: connect(b, &QPushButton::clicked, this,
 // Guarded(this, &TfrmX::btnOKClick)).
-template <class TObj, class TRet, class... TArgs>
-auto Guarded(TObj* object, TRet (TObj::*handler)(TArgs...))
+template <class TObj, class TRet, class... TArgs> auto Guarded(TObj* object, TRet (TObj::*handler)(TArgs...))
 {
     return [object, handler](TArgs... args) { RunGuarded([&] { (object->*handler)(args...); }); };
 }
-template <class TFn>
-auto Guarded(TFn fn)
+template <class TFn> auto Guarded(TFn fn)
 {
     return [fn](auto&&... args) { RunGuarded([&] { fn(args...); }); };
 }

@@ -9,7 +9,7 @@
 namespace FunctionTexts {
 const QString NoRight = QStringLiteral("权限不足！");
 const QString NotYet = QStringLiteral("“%1”的窗口尚未提供，请等待新的版本。");
-}
+}   // namespace FunctionTexts
 
 bool CheckRight(const QString& functionName, TRight right)
 {

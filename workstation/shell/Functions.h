@@ -6,8 +6,8 @@ class TStringGrid;
 
 namespace FunctionTexts {
 extern const QString NoRight;   // "权限不足！"
-extern const QString NotYet;    // a function whose window is still to come; %1 its name
-}
+extern const QString NotYet;   // a function whose window is still to come; %1 its name
+}   // namespace FunctionTexts
 
 // True when the operator holds right for the function; otherwise shows "权限不足！" first.
 bool CheckRight(const QString& functionName, TRight right);

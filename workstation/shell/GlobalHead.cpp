@@ -17,10 +17,9 @@ QString AppPath;
 const QStringList& FunctionNames()
 {
     static const QStringList names = {
-        QStringLiteral("本单位"), QStringLiteral("维修结账"), QStringLiteral("供应商"),
-        QStringLiteral("通讯录"), QStringLiteral("人事档案"), QStringLiteral("数据字典"),
-        QStringLiteral("商品字典"), QStringLiteral("送修登记"), QStringLiteral("维修历史"),
-        QStringLiteral("配件入库"), QStringLiteral("配件销售"), QStringLiteral("进货明细"),
+        QStringLiteral("本单位"),   QStringLiteral("维修结账"), QStringLiteral("供应商"),   QStringLiteral("通讯录"),
+        QStringLiteral("人事档案"), QStringLiteral("数据字典"), QStringLiteral("商品字典"), QStringLiteral("送修登记"),
+        QStringLiteral("维修历史"), QStringLiteral("配件入库"), QStringLiteral("配件销售"), QStringLiteral("进货明细"),
         QStringLiteral("销售明细"), QStringLiteral("库存盘点"), QStringLiteral("工具管理")};
     return names;
 }
@@ -39,7 +38,7 @@ const QString WrongPassword = QStringLiteral("密码错误！");
 const QString DbConnectFailed = QStringLiteral("数据库连接失败!");
 const QString NetworkError = QStringLiteral("网络通信错误！");
 const QString TimedOut = QStringLiteral("连接超时！");
-}
+}   // namespace Texts
 
 // ---- Settings -----------------------------------------------------------------------
 
@@ -85,7 +84,8 @@ bool LoadSettings(const QString& path, QString* error)
     Symbol.Port = TXmlFile::ToInt(xml.Text(QStringLiteral("port")), 4305);
     // Clamped: below a second nothing can answer, and a huge figure would make the login
     // wait forever (or overflow into a negative interval).
-    Symbol.TimeOut = qBound(MinTimeOutSeconds, TXmlFile::ToInt(xml.Text(QStringLiteral("timeout")), 5), MaxTimeOutSeconds) * 1000;
+    Symbol.TimeOut =
+        qBound(MinTimeOutSeconds, TXmlFile::ToInt(xml.Text(QStringLiteral("timeout")), 5), MaxTimeOutSeconds) * 1000;
     return true;
 }
 

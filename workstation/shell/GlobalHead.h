@@ -25,35 +25,35 @@ struct TSymbol {
 };
 
 extern TSymbol Symbol;
-extern TConPool* Pool;       // created at start-up, never destroyed before the process ends
-extern QString AppPath;      // the program folder, ending in a path separator
+extern TConPool* Pool;   // created at start-up, never destroyed before the process ends
+extern QString AppPath;   // the program folder, ending in a path separator
 
 // The 15 function names, in the order of Symbol.Rights.
 const QStringList& FunctionNames();
 
 // ---- Shared texts -----------------------------------------------------------------
 namespace Texts {
-extern const QString Administrator;     // "管理员"
-extern const QString CaptionError;      // "错误"
+extern const QString Administrator;   // "管理员"
+extern const QString CaptionError;   // "错误"
 extern const QString CaptionQuestion;   // "询问"
-extern const QString CaptionInfo;       // "提示"
-extern const QString CaptionWarning;    // "警告"
-extern const QString OperationOk;       // "操作成功！"
+extern const QString CaptionInfo;   // "提示"
+extern const QString CaptionWarning;   // "警告"
+extern const QString OperationOk;   // "操作成功！"
 extern const QString OperationFailed;   // "操作失败！"
-extern const QString RecordSaved;       // "记录保存成功！"
-extern const QString ExitQuestion;      // "你确定要退出系统吗？"
-extern const QString WrongPassword;     // "密码错误！"
+extern const QString RecordSaved;   // "记录保存成功！"
+extern const QString ExitQuestion;   // "你确定要退出系统吗？"
+extern const QString WrongPassword;   // "密码错误！"
 extern const QString DbConnectFailed;   // "数据库连接失败!"
-extern const QString NetworkError;      // "网络通信错误！"
-extern const QString TimedOut;          // "连接超时！"
-}
+extern const QString NetworkError;   // "网络通信错误！"
+extern const QString TimedOut;   // "连接超时！"
+}   // namespace Texts
 
 // ---- Settings (configure.xml) -----------------------------------------------------
 // Reads countperpage, ip, port and timeout into Symbol. False, with the reason, when the
 // file is missing or unreadable or one of the four elements is absent: the program must not
 // reach the login window without a server address.
 bool LoadSettings(const QString& path, QString* error);
-constexpr int MinTimeOutSeconds = 1;     // the handshake time-out is kept within these
+constexpr int MinTimeOutSeconds = 1;   // the handshake time-out is kept within these
 constexpr int MaxTimeOutSeconds = 120;
 QString SettingsPath();   // AppPath + "configure.xml"
 // The program's start: AppPath from programFolder (empty: the executable's folder), the one

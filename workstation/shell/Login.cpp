@@ -44,7 +44,7 @@ QPixmap Picture(const QString& name)
     return p;
 }
 
-} // namespace
+}   // namespace
 
 TfrmLogin::TfrmLogin(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)

@@ -68,8 +68,8 @@ private:
     bool FSuccess = false;
     TMessageReader* FReader = nullptr;   // the reply may arrive in pieces
     void OnReply(const QByteArray& message);
-    bool FWaiting = false;       // "登录" pressed, the reply is awaited
-    bool FErrorShown = false;    // for the current connection attempt
+    bool FWaiting = false;   // "登录" pressed, the reply is awaited
+    bool FErrorShown = false;   // for the current connection attempt
     bool FClosed = false;
     int FCheckIns = 0;
     QPixmap FBackground;

@@ -36,8 +36,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-
-TfrmMdi::TfrmMdi(const QString& programFolder, QWidget* parent) : QMainWindow(parent)
+TfrmMdi::TfrmMdi(const QString& programFolder, QWidget* parent)
+    : QMainWindow(parent)
 {
     setWindowTitle(QStringLiteral("汽修管理系统"));
     setFont(SongFont(14));
@@ -63,9 +63,9 @@ TfrmMdi::TfrmMdi(const QString& programFolder, QWidget* parent) : QMainWindow(pa
     toolHost->setFixedHeight(ButtonSize);
     FToolBar = new TDataToolBar(toolHost);
     FToolBar->setObjectName(QStringLiteral("dtbMain"));
-    FToolBar->SetOptions(OptionBit(opFind) | OptionBit(opRefresh) | OptionBit(opNew) | OptionBit(opEdit) |
-                         OptionBit(opDelete) | OptionBit(opFirst) | OptionBit(opPrevious) | OptionBit(opNext) |
-                         OptionBit(opLast) | OptionBit(opExport));
+    FToolBar->SetOptions(OptionBit(opFind) | OptionBit(opRefresh) | OptionBit(opNew) | OptionBit(opEdit)
+                         | OptionBit(opDelete) | OptionBit(opFirst) | OptionBit(opPrevious) | OptionBit(opNext)
+                         | OptionBit(opLast) | OptionBit(opExport));
     FToolBar->SetEnableds(OptionBit(opRefresh) | OptionBit(opNew) | OptionBit(opExport));
     FToolBar->SetPageCount(1);
     FToolBar->SetPageIndex(1);
@@ -378,12 +378,8 @@ void TfrmMdi::dtbMainClick()
         if (!HasOption(FToolBar->Enableds(), opNew))
             AddEnabled(opEdit);
         break;
-    case opEdit:
-        EditRecord(Symbol.ModuleName);
-        break;
-    case opDelete:
-        DeleteRecord();
-        break;
+    case opEdit: EditRecord(Symbol.ModuleName); break;
+    case opDelete: DeleteRecord(); break;
     case opFirst:
     case opPrevious:
     case opNext:
@@ -399,11 +395,8 @@ void TfrmMdi::dtbMainClick()
         FillGrid(*FCurrent, FGrid);
         ShowPageState();
         break;
-    case opExport:
-        ExportGrid();
-        break;
-    default:
-        break;
+    case opExport: ExportGrid(); break;
+    default: break;
     }
 }
 

@@ -28,8 +28,7 @@ template <class T> std::function<std::unique_ptr<TData>()> List()
 enum : unsigned { NewEdit = 1, Find = 2, AddressBook = 4, Payment = 8 };
 
 TModule Row(const QString& name, const QString& root, std::function<std::unique_ptr<TData>()> list = {},
-            unsigned flags = 0, const QString& baseFilter = QString(),
-            std::function<void(int, TData*)> window = {})
+            unsigned flags = 0, const QString& baseFilter = QString(), std::function<void(int, TData*)> window = {})
 {
     TModule m;
     m.Name = name;

@@ -30,9 +30,10 @@ QLabel* Caption(const QString& text, QWidget* parent, int y)
     return l;
 }
 
-} // namespace
+}   // namespace
 
-TfrmPassword::TfrmPassword(QWidget* parent) : QDialog(parent)
+TfrmPassword::TfrmPassword(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("修改密码"));
     setFont(SongFont(14));

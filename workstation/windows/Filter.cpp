@@ -10,7 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent)
+TfrmFilter::TfrmFilter(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("筛选"));
     setFont(SongFont(14));

@@ -26,9 +26,10 @@ QComboBox* Chooser(const QString& caption, QWidget* parent, int x, int y, int w)
     return c;
 }
 
-} // namespace
+}   // namespace
 
-TfrmFind::TfrmFind(QWidget* parent) : QDialog(parent)
+TfrmFind::TfrmFind(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("综合查询"));
     setFont(SongFont(14));
@@ -104,7 +105,8 @@ QString TfrmFind::BuildAnswer() const
         const QString field = strgrdFind->Cells(2, r);
         if (field.isEmpty())
             continue;
-        const QString condition = field + QLatin1Char(' ') + strgrdFind->Cells(3, r) + QLatin1Char(' ') + strgrdFind->Cells(4, r);
+        const QString condition =
+            field + QLatin1Char(' ') + strgrdFind->Cells(3, r) + QLatin1Char(' ') + strgrdFind->Cells(4, r);
         if (answer.isEmpty())
             answer = condition;
         else
@@ -128,9 +130,9 @@ TCondition TfrmFind::BuildCondition() const
         if (c.Text.isEmpty())
             c.Text = one;
         else
-            c.Text += QLatin1Char(' ') + (strgrdFind->Cells(0, r) == QStringLiteral("OR") ? QStringLiteral("OR")
-                                                                                         : QStringLiteral("AND")) +
-                      QLatin1Char(' ') + one;
+            c.Text += QLatin1Char(' ')
+                + (strgrdFind->Cells(0, r) == QStringLiteral("OR") ? QStringLiteral("OR") : QStringLiteral("AND"))
+                + QLatin1Char(' ') + one;
         c.Params.append(TFbValue::FromText(UnquotedStr(strgrdFind->Cells(4, r))));
     }
     return c;
@@ -167,11 +169,8 @@ void TfrmFind::dtbFindClick()
         AddCondition(row);
         break;
     }
-    case opDelete:
-        DeleteCondition();
-        break;
-    default:
-        break;
+    case opDelete: DeleteCondition(); break;
+    default: break;
     }
 }
 

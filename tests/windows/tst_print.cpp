@@ -478,6 +478,30 @@ private slots:
         QCOMPARE(b.Marks.at(16).Str, QStringLiteral("制单日期：2024/3/5"));
     }
 
+    void momentTexts_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("moment");
+        QTest::addColumn<QString>("date");
+        // The long time format without its time zone: the ticket shows the wall clock.
+        QTest::newRow("zh_CN") << QLocale(QLocale::Chinese, QLocale::China) << "2024/3/5 14:07:09" << "2024/3/5";
+        QTest::newRow("C") << QLocale::c() << "5 Mar 2024 14:07:09" << "5 Mar 2024";
+        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << "05.03.24 14:07:09" << "05.03.24";
+    }
+
+    void momentTexts()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, moment);
+        QFETCH(QString, date);
+        QLocale::setDefault(locale);
+        const QString gotMoment = TicketMomentText(PrintMoment);
+        const QString gotDate = TicketDateText(PrintMoment.date());
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+        QCOMPARE(gotMoment, moment);
+        QCOMPARE(gotDate, date);
+    }
+
     // ---- The real PDF -----------------------------------------------------------------
 
     void pdfTicket()

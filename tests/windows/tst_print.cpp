@@ -33,8 +33,14 @@ struct TMark {
     }
 };
 
-TMark Txt(int x, int y, const QString& s, int points) { return {TMark::Text, x, y, 0, 0, s, points}; }
-TMark Ln(int x1, int y1, int x2, int y2) { return {TMark::Line, x1, y1, x2, y2, QString(), 0}; }
+TMark Txt(int x, int y, const QString& s, int points)
+{
+    return {TMark::Text, x, y, 0, 0, s, points};
+}
+TMark Ln(int x1, int y1, int x2, int y2)
+{
+    return {TMark::Line, x1, y1, x2, y2, QString(), 0};
+}
 
 // QCOMPARE finds it by the type's namespace.
 char* toString(const TMark& m)
@@ -57,14 +63,25 @@ public:
     bool CanEnd = true;
     int ThrowAtText = -1;   // the n-th text (from 0) throws
 
-    QStringList Calls;      // every call in order, for the framing
+    QStringList Calls;   // every call in order, for the framing
     QList<TMark> Marks;
     QString FontFamily;
     int FontPoints = 0;
     int InDoc = 0;
 
-    bool BeginDoc() override { Calls << "begin"; if (CanBegin) ++InDoc; return CanBegin; }
-    bool EndDoc() override { Calls << "end"; --InDoc; return CanEnd; }
+    bool BeginDoc() override
+    {
+        Calls << "begin";
+        if (CanBegin)
+            ++InDoc;
+        return CanBegin;
+    }
+    bool EndDoc() override
+    {
+        Calls << "end";
+        --InDoc;
+        return CanEnd;
+    }
     int PageWidth() override { return Page; }
     int DpiX() override { return ResX; }
     int DpiY() override { return ResY; }
@@ -84,7 +101,12 @@ public:
         Calls << "text";
         Marks << Txt(x, y, text, FontPoints);
     }
-    void MoveTo(int x, int y) override { Calls << "move"; FPenX = x; FPenY = y; }
+    void MoveTo(int x, int y) override
+    {
+        Calls << "move";
+        FPenX = x;
+        FPenY = y;
+    }
     void LineTo(int x, int y) override
     {
         Calls << "line";
@@ -168,7 +190,7 @@ QStringList PdfLines(const QString& pdf)
     return lines;
 }
 
-} // namespace
+}   // namespace
 
 Q_DECLARE_METATYPE(QList<TMark>)
 
@@ -255,45 +277,48 @@ private slots:
 
         // 12 pt: 50 pixels a byte, 108 a line. Y = 10 mm is 236 pixels, less the top band.
         const QString ascii96 = Repeat(QStringLiteral("0123456789AB"), 8);   // 96 bytes, 4800 pixels
-        QTest::newRow("left at X, Y from the sheet's top") << 4800 << 118 << QStringLiteral("车牌") << 12 << 0 << 10.0 << 10.0
-                                                            << QList<TMark>{Txt(236, 118, "车牌", 12)};
-        QTest::newRow("exactly as wide as the page: one line") << 4800 << 0 << ascii96 << 12 << 0 << 10.0 << 10.0
-                                                               << QList<TMark>{Txt(236, 236, ascii96, 12)};
+        QTest::newRow("left at X, Y from the sheet's top") << 4800 << 118 << QStringLiteral("车牌") << 12 << 0 << 10.0
+                                                           << 10.0 << QList<TMark>{Txt(236, 118, "车牌", 12)};
+        QTest::newRow("exactly as wide as the page: one line")
+            << 4800 << 0 << ascii96 << 12 << 0 << 10.0 << 10.0 << QList<TMark>{Txt(236, 236, ascii96, 12)};
         QTest::newRow("one byte wider: wraps") << 4800 << 0 << ascii96 + "C" << 12 << 0 << 10.0 << 10.0
                                                << QList<TMark>{Txt(0, 236, ascii96, 12), Txt(236, 344, "C", 12)};
         QTest::newRow("centred, X not used") << 4724 << 0 << QStringLiteral("联系人") << 12 << 1 << 10.0 << 50.0
                                              << QList<TMark>{Txt(2212, 236, "联系人", 12)};
         QTest::newRow("centred, X zero") << 4724 << 0 << QStringLiteral("联系人") << 12 << 1 << 10.0 << 0.0
                                          << QList<TMark>{Txt(2212, 236, "联系人", 12)};
-        QTest::newRow("centred, 2312.5 to even") << 4725 << 0 << QStringLiteral("甲") << 12 << 1 << 10.0 << 0.0
-                                                 << QList<TMark>{Txt(2312, 236, "甲", 12)};
-        QTest::newRow("centred, 2313.5 to even") << 4727 << 0 << QStringLiteral("甲") << 12 << 1 << 10.0 << 0.0
-                                                 << QList<TMark>{Txt(2314, 236, "甲", 12)};
+        QTest::newRow("centred, 2312.5 to even")
+            << 4725 << 0 << QStringLiteral("甲") << 12 << 1 << 10.0 << 0.0 << QList<TMark>{Txt(2312, 236, "甲", 12)};
+        QTest::newRow("centred, 2313.5 to even")
+            << 4727 << 0 << QStringLiteral("甲") << 12 << 1 << 10.0 << 0.0 << QList<TMark>{Txt(2314, 236, "甲", 12)};
         QTest::newRow("right, X the margin") << 4800 << 0 << Repeat(QStringLiteral("甲"), 40) << 12 << 2 << 10.0 << 20.0
                                              << QList<TMark>{Txt(328, 236, Repeat("甲", 40), 12)};
-        QTest::newRow("right, wider than the room: x = 0") << 4800 << 0 << Repeat(QStringLiteral("甲"), 45) << 12 << 2 << 10.0
-                                                           << 20.0 << QList<TMark>{Txt(0, 236, Repeat("甲", 45), 12)};
-        QTest::newRow("unknown alignment: x = 0") << 4800 << 0 << QStringLiteral("甲") << 12 << 3 << 10.0 << 20.0
-                                                  << QList<TMark>{Txt(0, 236, "甲", 12)};
-        QTest::newRow("negative alignment: x = 0") << 4800 << 0 << QStringLiteral("甲") << 12 << -1 << 10.0 << 20.0
-                                                   << QList<TMark>{Txt(0, 236, "甲", 12)};
+        QTest::newRow("right, wider than the room: x = 0")
+            << 4800 << 0 << Repeat(QStringLiteral("甲"), 45) << 12 << 2 << 10.0 << 20.0
+            << QList<TMark>{Txt(0, 236, Repeat("甲", 45), 12)};
+        QTest::newRow("unknown alignment: x = 0")
+            << 4800 << 0 << QStringLiteral("甲") << 12 << 3 << 10.0 << 20.0 << QList<TMark>{Txt(0, 236, "甲", 12)};
+        QTest::newRow("negative alignment: x = 0")
+            << 4800 << 0 << QStringLiteral("甲") << 12 << -1 << 10.0 << 20.0 << QList<TMark>{Txt(0, 236, "甲", 12)};
         // 4724 / 50 = 94 bytes a line: full pieces at the edge, the last at 10 mm.
-        QTest::newRow("wrapped, even cuts") << 4724 << 118 << "故障描述：" + Repeat("刹", 100) << 12 << 0 << 80.0 << 10.0
-                                            << QList<TMark>{Txt(0, 1772, "故障描述：" + Repeat("刹", 42), 12),
-                                                            Txt(0, 1880, Repeat("刹", 47), 12),
-                                                            Txt(236, 1988, Repeat("刹", 11), 12)};
+        QTest::newRow("wrapped, even cuts")
+            << 4724 << 118 << "故障描述：" + Repeat("刹", 100) << 12 << 0 << 80.0 << 10.0
+            << QList<TMark>{Txt(0, 1772, "故障描述：" + Repeat("刹", 42), 12), Txt(0, 1880, Repeat("刹", 47), 12),
+                            Txt(236, 1988, Repeat("刹", 11), 12)};
         // 10 + 1 bytes, then characters on odd offsets: byte 94 is the first half of one, so
         // the cut moves back to 93 bytes and the character opens the next line.
-        QTest::newRow("a cut inside a character moves back") << 4724 << 118 << "故障描述：A" + Repeat("刹", 60) << 12 << 0 << 80.0
-                                                             << 10.0
-                                                             << QList<TMark>{Txt(0, 1772, "故障描述：A" + Repeat("刹", 41), 12),
-                                                                             Txt(236, 1880, Repeat("刹", 19), 12)};
-        QTest::newRow("wrapped, exact multiple: last piece full at X") << 4800 << 0 << ascii96 + ascii96 << 12 << 0 << 10.0 << 10.0
-                                                                       << QList<TMark>{Txt(0, 236, ascii96, 12), Txt(236, 344, ascii96, 12)};
-        QTest::newRow("wrapped, centred last piece") << 4800 << 0 << ascii96 + "ABCD" << 12 << 1 << 10.0 << 0.0
-                                                     << QList<TMark>{Txt(0, 236, ascii96, 12), Txt(2300, 344, "ABCD", 12)};
-        QTest::newRow("wrapped, right last piece") << 4800 << 0 << ascii96 + "ABCD" << 12 << 2 << 10.0 << 10.0
-                                                   << QList<TMark>{Txt(0, 236, ascii96, 12), Txt(4364, 344, "ABCD", 12)};
+        QTest::newRow("a cut inside a character moves back")
+            << 4724 << 118 << "故障描述：A" + Repeat("刹", 60) << 12 << 0 << 80.0 << 10.0
+            << QList<TMark>{Txt(0, 1772, "故障描述：A" + Repeat("刹", 41), 12), Txt(236, 1880, Repeat("刹", 19), 12)};
+        QTest::newRow("wrapped, exact multiple: last piece full at X")
+            << 4800 << 0 << ascii96 + ascii96 << 12 << 0 << 10.0 << 10.0
+            << QList<TMark>{Txt(0, 236, ascii96, 12), Txt(236, 344, ascii96, 12)};
+        QTest::newRow("wrapped, centred last piece")
+            << 4800 << 0 << ascii96 + "ABCD" << 12 << 1 << 10.0 << 0.0
+            << QList<TMark>{Txt(0, 236, ascii96, 12), Txt(2300, 344, "ABCD", 12)};
+        QTest::newRow("wrapped, right last piece")
+            << 4800 << 0 << ascii96 + "ABCD" << 12 << 2 << 10.0 << 10.0
+            << QList<TMark>{Txt(0, 236, ascii96, 12), Txt(4364, 344, "ABCD", 12)};
         // 24 pt: 100 pixels a byte on a 150-pixel page, one byte a line: a Chinese character
         // cannot be halved, so it takes its line whole rather than stopping the text.
         QTest::newRow("narrower than a character") << 150 << 0 << QStringLiteral("甲乙") << 24 << 0 << 10.0 << 0.0
@@ -331,8 +356,10 @@ private slots:
         QTest::addColumn<int>("resY");
         QTest::addColumn<QList<double>>("mm");
         QTest::addColumn<TMark>("mark");
-        QTest::newRow("the ticket's rule, no top band") << 600 << 600 << QList<double>{10, 45, 200, 45} << Ln(236, 1063, 4724, 1063);
-        QTest::newRow("each axis its own resolution") << 300 << 600 << QList<double>{10, 10, 20, 20} << Ln(118, 236, 236, 472);
+        QTest::newRow("the ticket's rule, no top band")
+            << 600 << 600 << QList<double>{10, 45, 200, 45} << Ln(236, 1063, 4724, 1063);
+        QTest::newRow("each axis its own resolution")
+            << 300 << 600 << QList<double>{10, 10, 20, 20} << Ln(118, 236, 236, 472);
     }
 
     void line()
@@ -420,11 +447,14 @@ private slots:
         QTest::addColumn<int>("outcome");
         QTest::addColumn<int>("texts");
         QTest::addColumn<QStringList>("framing");
-        QTest::newRow("printed") << true << true << -1 << int(TPrintOutcome::Printed) << 17 << QStringList{"begin", "end"};
-        QTest::newRow("cannot start: nothing drawn, nothing ended") << false << true << -1 << int(TPrintOutcome::NotStarted) << 0
-                                                                   << QStringList{"begin"};
-        QTest::newRow("cannot finish") << true << false << -1 << int(TPrintOutcome::NotFinished) << 17 << QStringList{"begin", "end"};
-        QTest::newRow("an error halfway still ends the document") << true << true << 5 << -1 << 5 << QStringList{"begin", "end"};
+        QTest::newRow("printed") << true << true << -1 << int(TPrintOutcome::Printed) << 17
+                                 << QStringList{"begin", "end"};
+        QTest::newRow("cannot start: nothing drawn, nothing ended")
+            << false << true << -1 << int(TPrintOutcome::NotStarted) << 0 << QStringList{"begin"};
+        QTest::newRow("cannot finish") << true << false << -1 << int(TPrintOutcome::NotFinished) << 17
+                                       << QStringList{"begin", "end"};
+        QTest::newRow("an error halfway still ends the document")
+            << true << true << 5 << -1 << 5 << QStringList{"begin", "end"};
         QTest::newRow("an error at the first text") << true << true << 0 << -1 << 0 << QStringList{"begin", "end"};
     }
 
@@ -484,9 +514,12 @@ private slots:
         QTest::addColumn<QString>("moment");
         QTest::addColumn<QString>("date");
         // The long time format without its time zone: the ticket shows the wall clock.
-        QTest::newRow("zh_CN") << QLocale(QLocale::Chinese, QLocale::China) << "2024/3/5 14:07:09" << "2024/3/5";
-        QTest::newRow("C") << QLocale::c() << "5 Mar 2024 14:07:09" << "5 Mar 2024";
-        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << "05.03.24 14:07:09" << "05.03.24";
+        QTest::newRow("zh_CN") << QLocale(QLocale::Chinese, QLocale::China) << "2024/3/5 14:07:09"
+                               << "2024/3/5";
+        QTest::newRow("C") << QLocale::c() << "5 Mar 2024 14:07:09"
+                           << "5 Mar 2024";
+        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << "05.03.24 14:07:09"
+                               << "05.03.24";
     }
 
     void momentTexts()
@@ -538,14 +571,14 @@ private slots:
         const QStringList lines = PdfLines(pdf);
         QVERIFY2(!lines.isEmpty(), "pdftotext read nothing");
         const QString all = lines.join(QLatin1Char('\n'));
-        for (const QString& s : {QStringLiteral("文澜汽车修理厂"), QStringLiteral("联系电话：0571-88886666"),
-                                 QStringLiteral("联系人：周师傅"), QStringLiteral("联系地址：杭州市西湖区文一路88号"),
-                                 QStringLiteral("客户姓名：李四"), QStringLiteral("流水号：2024/3/514:07:09"),
-                                 QStringLiteral("车牌号码：浙A12345"), QStringLiteral("联系电话：13900001111"),
-                                 QStringLiteral("油箱油量：30"), QStringLiteral("报价金额：1200.00"),
-                                 QStringLiteral("已付定金：200"), QStringLiteral("接车人：王五"),
-                                 QStringLiteral("备注：客户自带机油"), QStringLiteral("制单日期：2024/3/5"),
-                                 QStringLiteral("制单人：张三"), QStringLiteral("第1页")})
+        for (const QString& s :
+             {QStringLiteral("文澜汽车修理厂"), QStringLiteral("联系电话：0571-88886666"),
+              QStringLiteral("联系人：周师傅"), QStringLiteral("联系地址：杭州市西湖区文一路88号"),
+              QStringLiteral("客户姓名：李四"), QStringLiteral("流水号：2024/3/514:07:09"),
+              QStringLiteral("车牌号码：浙A12345"), QStringLiteral("联系电话：13900001111"),
+              QStringLiteral("油箱油量：30"), QStringLiteral("报价金额：1200.00"), QStringLiteral("已付定金：200"),
+              QStringLiteral("接车人：王五"), QStringLiteral("备注：客户自带机油"),
+              QStringLiteral("制单日期：2024/3/5"), QStringLiteral("制单人：张三"), QStringLiteral("第1页")})
             QVERIFY2(all.contains(s), qPrintable(s + " not in:\n" + all));
         // The fault in its pieces, each on a line of its own, the text whole.
         int first = -1;
@@ -570,13 +603,14 @@ private slots:
         QString info, error;
         QVERIFY2(PrintTicket(SampleTicket(), &info, &error), qPrintable(error));
         bool ok = false;
-        Run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"),
-                                         QStringLiteral("-singlefile"), Folder() + "ticket.pdf", Folder() + "ticket"},
+        Run(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-singlefile"),
+             Folder() + "ticket.pdf", Folder() + "ticket"},
             &ok);
         QVERIFY(ok);
         QImage image(Folder() + QStringLiteral("ticket.png"));
         QVERIFY(!image.isNull());
-        QCOMPARE(image.width(), 496);    // A4: 210 mm
+        QCOMPARE(image.width(), 496);   // A4: 210 mm
         auto px = [](double mm) { return int(mm * 60 / 25.4 + 0.5); };
         auto inkInRow = [&](int row, int from, int to) {
             int ink = 0;
@@ -621,12 +655,13 @@ private slots:
         QTest::addColumn<QString>("setting");   // under the program folder
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<int>("prints");
-        QTest::newRow("a file, replaced each time") << QStringLiteral("out/ticket.pdf") << QStringList{"out/ticket.pdf"} << 2;
-        QTest::newRow("a folder: named by the moment") << QStringLiteral("out")
-                                                       << QStringList{"out/送修单_20240305_140709.pdf", "out/送修单_20240305_140709_2.pdf"}
-                                                       << 2;
-        QTest::newRow("a folder with a separator") << QStringLiteral("out/")
-                                                   << QStringList{"out/送修单_20240305_140709.pdf"} << 1;
+        QTest::newRow("a file, replaced each time")
+            << QStringLiteral("out/ticket.pdf") << QStringList{"out/ticket.pdf"} << 2;
+        QTest::newRow("a folder: named by the moment")
+            << QStringLiteral("out")
+            << QStringList{"out/送修单_20240305_140709.pdf", "out/送修单_20240305_140709_2.pdf"} << 2;
+        QTest::newRow("a folder with a separator")
+            << QStringLiteral("out/") << QStringList{"out/送修单_20240305_140709.pdf"} << 1;
     }
 
     void pdfTargets()
@@ -707,7 +742,8 @@ private slots:
         QCOMPARE(rec.Messages.size(), 1);
         QCOMPARE(rec.Messages.first().Caption, QStringLiteral("提示"));
         QCOMPARE(rec.Messages.first().Icon, TMsgIcon::Information);
-        QVERIFY2(rec.Messages.first().Text.contains(QDir::toNativeSeparators(second)), qPrintable(rec.Messages.first().Text));
+        QVERIFY2(rec.Messages.first().Text.contains(QDir::toNativeSeparators(second)),
+                 qPrintable(rec.Messages.first().Text));
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             return;
         QVERIFY(PdfLines(second).join(QString()).contains(QStringLiteral("文澜汽车修理厂")));

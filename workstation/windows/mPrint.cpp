@@ -45,14 +45,10 @@ int TPrinter::AlignedX(int length, int alignment, double x, int width, int pageW
 {
     const qint64 textWidth = qint64(width) * length;
     switch (alignment) {
-    case 0:
-        return MmToPixels(x, FBackend.DpiX());
-    case 1:
-        return std::max(0, int(RoundHalfEven((double(pageWidth) - double(textWidth)) / 2.0)));
-    case 2:
-        return int(std::max<qint64>(0, pageWidth - (textWidth + MmToPixels(x, FBackend.DpiX()))));
-    default:
-        return 0;
+    case 0: return MmToPixels(x, FBackend.DpiX());
+    case 1: return std::max(0, int(RoundHalfEven((double(pageWidth) - double(textWidth)) / 2.0)));
+    case 2: return int(std::max<qint64>(0, pageWidth - (textWidth + MmToPixels(x, FBackend.DpiX()))));
+    default: return 0;
     }
 }
 
@@ -124,7 +120,7 @@ QString OneLine(const QString& text)
     return out;
 }
 
-} // namespace
+}   // namespace
 
 QString TicketMomentText(const QDateTime& moment)
 {
@@ -263,8 +259,8 @@ void TQtPrintBackend::SelectFont(const QString& name, int points)
     // wide: half an em for a Latin letter or digit, a whole em for a Chinese character, so
     // that measuring by GBK bytes holds.
     QFont f;
-    f.setFamilies({name, QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
-                   QStringLiteral("AR PL SungtiL GB")});
+    f.setFamilies(
+        {name, QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB")});
     f.setPointSize(points);
     if (FPainter)
         FPainter->setFont(f);
@@ -332,7 +328,8 @@ TTicketTarget ChooseTicketTarget(const QDateTime& moment)
     const QString setting = TicketPdfSetting(SettingsPath());
     if (!setting.isEmpty()) {
         target.Mode = TTicketTarget::PdfFile;
-        const bool isFile = setting.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) && !QFileInfo(setting).isDir();
+        const bool isFile =
+            setting.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) && !QFileInfo(setting).isDir();
         target.FileName = isFile ? setting : TicketFileName(setting, moment);
         return target;
     }
@@ -390,15 +387,13 @@ bool PrintTicket(const TRepairTicket& input, QString* info, QString* error)
         return true;
     case TPrintOutcome::NotStarted:
         if (error)
-            *error = toFile
-                ? QStringLiteral("无法写入单据文件：\n%1\n请检查文件夹是否存在、是否允许写入。").arg(where)
-                : QStringLiteral("打印机“%1”无法开始打印，请检查打印机是否已打开并连接好。").arg(where);
+            *error = toFile ? QStringLiteral("无法写入单据文件：\n%1\n请检查文件夹是否存在、是否允许写入。").arg(where)
+                            : QStringLiteral("打印机“%1”无法开始打印，请检查打印机是否已打开并连接好。").arg(where);
         return false;
     case TPrintOutcome::NotFinished:
         if (error)
-            *error = toFile
-                ? QStringLiteral("单据文件没有写完：\n%1\n请检查磁盘空间和写入权限。").arg(where)
-                : QStringLiteral("打印机“%1”没有打完单据，请检查打印机后重新打印。").arg(where);
+            *error = toFile ? QStringLiteral("单据文件没有写完：\n%1\n请检查磁盘空间和写入权限。").arg(where)
+                            : QStringLiteral("打印机“%1”没有打完单据，请检查打印机后重新打印。").arg(where);
         return false;
     }
     return false;

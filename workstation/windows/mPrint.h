@@ -18,15 +18,15 @@ class TPrintBackend {
 public:
     virtual ~TPrintBackend() = default;
 
-    virtual bool BeginDoc() = 0;           // false: the document cannot start
-    virtual bool EndDoc() = 0;             // sends the page; false when it could not be written
-    virtual int PageWidth() = 0;           // width of the printable area
-    virtual int DpiX() = 0;                // pixels per inch
+    virtual bool BeginDoc() = 0;   // false: the document cannot start
+    virtual bool EndDoc() = 0;   // sends the page; false when it could not be written
+    virtual int PageWidth() = 0;   // width of the printable area
+    virtual int DpiX() = 0;   // pixels per inch
     virtual int DpiY() = 0;
     virtual int PhysicalTopOffset() = 0;   // unprintable band at the top of the sheet
     virtual void SelectFont(const QString& name, int points) = 0;
-    virtual int LineHeight() = 0;          // of the selected font
-    virtual int AverageCharWidth() = 0;    // of the selected font
+    virtual int LineHeight() = 0;   // of the selected font
+    virtual int AverageCharWidth() = 0;   // of the selected font
     virtual void TextOut(int x, int y, const QString& text) = 0;   // (x, y): the text's top left
     virtual void MoveTo(int x, int y) = 0;
     virtual void LineTo(int x, int y) = 0;
@@ -41,7 +41,10 @@ class TPrinter {
 public:
     static const QString FontName;   // "宋体"
 
-    explicit TPrinter(TPrintBackend& backend) : FBackend(backend) {}
+    explicit TPrinter(TPrintBackend& backend)
+        : FBackend(backend)
+    {
+    }
 
     // alignment: 0 left at X, 1 centred (X unused), 2 right with X as the right margin, any
     // other value at the left edge. A text wider than the page is wrapped.
@@ -66,8 +69,8 @@ private:
 // ---- The repair ticket ---------------------------------------------------------------
 
 struct TRepairTicket {
-    TTheUnit TheUnit;        // the company, as loaded when the main window opened
-    QString UserName;        // the logged-in user
+    TTheUnit TheUnit;   // the company, as loaded when the main window opened
+    QString UserName;   // the logged-in user
     // The repair window's texts, as they stand.
     QString CarOwner;
     QString CarNo;
@@ -78,7 +81,7 @@ struct TRepairTicket {
     QString Accepter;
     QString Fault;
     QString Memo;
-    QDateTime Moment;        // the moment of printing; invalid: now, from the one clock
+    QDateTime Moment;   // the moment of printing; invalid: now, from the one clock
 };
 
 // A ticket with the session's company and user and the clock's "now"; the window adds its texts.
@@ -134,8 +137,8 @@ private:
 
 struct TTicketTarget {
     enum Kind { Printer, PdfFile } Mode = Printer;
-    QString FileName;        // the PDF file (PdfFile)
-    QString PrinterName;     // the printer (Printer)
+    QString FileName;   // the PDF file (PdfFile)
+    QString PrinterName;   // the printer (Printer)
     bool Fallback = false;   // a PDF because no printer is installed
 };
 

@@ -22,6 +22,10 @@ TDbErrorKind ClassifyError(const std::exception& e)
         return TDbErrorKind::NotGbk;
     if (fb->HasCode(FbCodes::StringTruncation))
         return TDbErrorKind::TooLong;
+    if (fb->HasCode(FbCodes::NumericOutOfRange) || fb->HasCode(FbCodes::ArithmeticError))
+        return TDbErrorKind::OutOfRange;
+    if (fb->HasCode(FbCodes::CheckConstraint))
+        return TDbErrorKind::CheckFailed;
     return TDbErrorKind::Other;
 }
 
@@ -39,6 +43,8 @@ QString Advice(TDbErrorKind kind)
     case TDbErrorKind::Duplicate: return QStringLiteral("已有相同的记录，不能重复保存。请修改后再保存。");
     case TDbErrorKind::InUse: return QStringLiteral("这条记录还被其他记录使用，不能删除或修改。");
     case TDbErrorKind::TooLong: return QStringLiteral("输入的文字太长，超出了能保存的长度。请缩短后再试。");
+    case TDbErrorKind::OutOfRange: return QStringLiteral("输入的数量或金额太大，超出了能保存的范围。请检查后再试。");
+    case TDbErrorKind::CheckFailed: return QStringLiteral("输入的数值不符合要求（例如数量或金额不能为负数）。请检查后再试。");
     case TDbErrorKind::NotGbk:
         return QStringLiteral("输入的文字中有数据库不能保存的字符（例如表情符号）。请删去后再试。");
     case TDbErrorKind::Other: break;

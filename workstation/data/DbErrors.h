@@ -16,6 +16,8 @@ enum class TDbErrorKind {
     Shutdown,   // the database is shut for maintenance (a restore, say)
     Locked,   // another workstation holds the record, or changed it meanwhile
     Duplicate,   // a unique key refused the value
+    OutOfRange,   // a number too large for its column
+    CheckFailed,   // a value the table's rules refuse (a negative count, say)
     InUse,   // a foreign key: other records still refer to this one
     TooLong,   // a text longer than its column
     NotGbk,   // a character the GBK columns cannot hold

@@ -43,6 +43,8 @@ constexpr intptr_t ForeignKey = 335544466;   // isc_foreign_key
 constexpr intptr_t StringTruncation = 335544914;   // isc_string_truncation
 constexpr intptr_t Transliteration = 335544565;   // isc_transliteration_failed
 constexpr intptr_t MalformedString = 335544849;   // isc_malformed_string
+constexpr intptr_t ArithmeticError = 335544321;   // isc_arith_except
+constexpr intptr_t NumericOutOfRange = 335544779;   // isc_numeric_out_of_range
 }   // namespace FbCodes
 
 class TFbError : public std::runtime_error {

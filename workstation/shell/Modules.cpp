@@ -1,5 +1,7 @@
 #include "Modules.h"
 
+#include "Repair.h"
+
 #include "clsCommodity.h"
 #include "clsContact.h"
 #include "clsEmployee.h"
@@ -57,7 +59,7 @@ QVector<TModule> MakeTable()
         Row(QStringLiteral("人事档案"), basic, List<TEmployee>(), NewEdit),
         Row(QStringLiteral("数据字典"), basic),
         Row(QStringLiteral("商品字典"), basic, List<TCommodity>(), NewEdit),
-        Row(QStringLiteral("送修登记"), repair, List<TRepair>(), NewEdit | Find | Payment),
+        Row(QStringLiteral("送修登记"), repair, List<TRepair>(), NewEdit | Find | Payment, {}, OpenRepair),
         Row(ModuleNames::History, repair, List<TRepair>(), Find, QStringLiteral("IS_PAY = 1")),
         Row(QStringLiteral("配件入库"), parts),
         Row(QStringLiteral("配件销售"), parts),

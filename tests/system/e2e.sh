@@ -19,16 +19,15 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "e2e: $*" >&2; exit 1; }
 
-# A display of our own, and an accessibility bus on it.
-for n in $(seq 90 120); do
-  [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x800x24 >/dev/null 2>&1 &
-  pids+=($!)
-  export DISPLAY=":$n"
-  break
-done
+# A display of our own, and an accessibility bus on it. Xvfb picks a free display itself and
+# writes its number, so that runs side by side never race for one.
+Xvfb -displayfd 3 -screen 0 1280x800x24 3>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "no Xvfb"
+export DISPLAY=":$(head -n1 "$work/display")"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "no Xvfb"
+xdpyinfo >/dev/null 2>&1 || fail "no Xvfb on $DISPLAY"
 eval "$(dbus-launch --sh-syntax)"
 pids+=("$DBUS_SESSION_BUS_PID")
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &

@@ -182,6 +182,14 @@ private slots:
         QVERIFY(w->isVisible());
         QVERIFY(HasOption(w->dtbRepair->Enableds(), opSave));
         QVERIFY(!QFile::exists(TicketFile()));
+        // Closing now still asks; the default No keeps the window and what is typed.
+        rec.Clear();
+        Click(w->dtbRepair, opClose);
+        QCOMPARE(rec.Messages.size(), 1);
+        QCOMPARE(rec.Messages[0].Text, TDataToolBar::CloseQuestion);
+        QVERIFY(rec.Messages[0].Question);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->edtCarOwner->text(), QStringLiteral("钱先生"));
         // A database error (an amount past what the column holds) is refused whole as well.
         rec.Clear();
         w->edtPhone->setText(QStringLiteral("13900000003"));

@@ -31,7 +31,7 @@ void Click(TDataToolBar* bar, TOption o)
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-} // namespace
+}   // namespace
 
 class TestRepair : public QObject {
     Q_OBJECT
@@ -94,10 +94,7 @@ private slots:
         Pool->Close();
     }
 
-    void init()
-    {
-        QFile::remove(TicketFile());
-    }
+    void init() { QFile::remove(TicketFile()); }
 
     void newOrderWithOnlyNameAndPhone()
     {
@@ -110,8 +107,8 @@ private slots:
         QVERIFY2(rec.Messages.isEmpty(), qPrintable(rec.Last()));
         QCOMPARE(w->result(), int(QDialog::Accepted));
         QCOMPARE(Orders(), before + 1);
-        const TFbResult r = Pool->Execute(QStringLiteral(
-            "SELECT OIL, QUOTE, EARNEST, ACCEPTER_ID, OPERATOR_ID, IS_PAY, CAR_OWNER FROM TB_REPAIR ORDER BY ID DESC ROWS 1"));
+        const TFbResult r = Pool->Execute(QStringLiteral("SELECT OIL, QUOTE, EARNEST, ACCEPTER_ID, OPERATOR_ID, "
+                                                         "IS_PAY, CAR_OWNER FROM TB_REPAIR ORDER BY ID DESC ROWS 1"));
         QCOMPARE(r.At(0, 0).AsString(), QStringLiteral("0.00"));
         QCOMPARE(r.At(0, 1).AsString(), QStringLiteral("0.00"));
         QCOMPARE(r.At(0, 2).AsString(), QStringLiteral("0.00"));
@@ -128,11 +125,26 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");   // empty: refused
         QTest::addColumn<QString>("says");
-        QTest::newRow("thousands separator") << "quote" << "1,200" << "1200.00" << "";
-        QTest::newRow("decimal") << "deposit" << " 50.5 " << "50.50" << "";
-        QTest::newRow("letters") << "oil" << "半箱" << "" << "数量或价格只能为数字！";
-        QTest::newRow("two points") << "quote" << "1.2.3" << "" << "数量或价格只能为数字！";
-        QTest::newRow("negative") << "deposit" << "-5" << "" << "金额不能为负数！";
+        QTest::newRow("thousands separator") << "quote"
+                                             << "1,200"
+                                             << "1200.00"
+                                             << "";
+        QTest::newRow("decimal") << "deposit"
+                                 << " 50.5 "
+                                 << "50.50"
+                                 << "";
+        QTest::newRow("letters") << "oil"
+                                 << "半箱"
+                                 << ""
+                                 << "数量或价格只能为数字！";
+        QTest::newRow("two points") << "quote"
+                                    << "1.2.3"
+                                    << ""
+                                    << "数量或价格只能为数字！";
+        QTest::newRow("negative") << "deposit"
+                                  << "-5"
+                                  << ""
+                                  << "金额不能为负数！";
     }
 
     void amounts()
@@ -144,8 +156,9 @@ private slots:
         TRecorder rec;
         const qint64 before = Orders();
         auto w = NewWindow(true);
-        TLabeledEdit* e = field == QStringLiteral("oil") ? w->edtOil : field == QStringLiteral("quote") ? w->edtQuote
-                                                                                                       : w->edtEarnest;
+        TLabeledEdit* e = field == QStringLiteral("oil") ? w->edtOil
+            : field == QStringLiteral("quote")           ? w->edtQuote
+                                                         : w->edtEarnest;
         w->edtCarOwner->setText(QStringLiteral("赵女士"));
         w->edtPhone->setText(QStringLiteral("13900000002"));
         w->mmoFault->setPlainText(QStringLiteral("刹车异响"));
@@ -157,15 +170,18 @@ private slots:
             QCOMPARE(rec.Messages[0].Caption, QStringLiteral("警告"));
             QCOMPARE(Orders(), before);
             QVERIFY(w->isVisible());
-            QCOMPARE(e->text(), typed);                                // nothing typed is lost
+            QCOMPARE(e->text(), typed);   // nothing typed is lost
             QVERIFY(HasOption(w->dtbRepair->Enableds(), opSave));   // and it can be saved again
-            QVERIFY(!QFile::exists(TicketFile()));                  // no ticket for no order
+            QVERIFY(!QFile::exists(TicketFile()));   // no ticket for no order
             return;
         }
         QVERIFY2(rec.Messages.isEmpty(), qPrintable(rec.Last()));
         QCOMPARE(Orders(), before + 1);
-        const char* column = field == QStringLiteral("oil") ? "OIL" : field == QStringLiteral("quote") ? "QUOTE" : "EARNEST";
-        QCOMPARE(Text(QStringLiteral("SELECT %1 FROM TB_REPAIR ORDER BY ID DESC ROWS 1").arg(QLatin1String(column))), stored);
+        const char* column = field == QStringLiteral("oil") ? "OIL"
+            : field == QStringLiteral("quote")              ? "QUOTE"
+                                                            : "EARNEST";
+        QCOMPARE(Text(QStringLiteral("SELECT %1 FROM TB_REPAIR ORDER BY ID DESC ROWS 1").arg(QLatin1String(column))),
+                 stored);
         QVERIFY(QFile::exists(TicketFile()));   // printed for the saved order
     }
 
@@ -221,8 +237,9 @@ private slots:
     void editKeepsTheIdAndTakesTheUser()
     {
         TRecorder rec;
-        Pool->Execute(QStringLiteral("INSERT INTO TB_REPAIR (CAR_NO, CAR_OWNER, PHONE, FAULT, QUOTE, ACCEPTER_ID, OPERATOR_ID) "
-                                     "VALUES ('京D22222', '孙先生', '139', '异响', 800, 1, 1)"));
+        Pool->Execute(
+            QStringLiteral("INSERT INTO TB_REPAIR (CAR_NO, CAR_OWNER, PHONE, FAULT, QUOTE, ACCEPTER_ID, OPERATOR_ID) "
+                           "VALUES ('京D22222', '孙先生', '139', '异响', 800, 1, 1)"));
         const qint64 id = Scalar(QStringLiteral("SELECT MAX(ID) FROM TB_REPAIR"));
         List->Close();
         List->SetFilter(QStringLiteral("ID = ?"), {TFbValue::FromInt(id)});
@@ -242,7 +259,8 @@ private slots:
         QCOMPARE(Orders(), before);
         QCOMPARE(Text(QStringLiteral("SELECT PHONE FROM TB_REPAIR WHERE ID = ?"), {TFbValue::FromInt(id)}),
                  QStringLiteral("13700000000"));
-        QCOMPARE(Scalar(QStringLiteral("SELECT OPERATOR_ID FROM TB_REPAIR WHERE ID = ?"), {TFbValue::FromInt(id)}), Clerk);
+        QCOMPARE(Scalar(QStringLiteral("SELECT OPERATOR_ID FROM TB_REPAIR WHERE ID = ?"), {TFbValue::FromInt(id)}),
+                 Clerk);
         List->Close();
         List->SetFilter(QString());
     }

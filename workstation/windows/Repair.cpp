@@ -38,9 +38,11 @@ TLabeledEdit* Field(const QString& caption, QWidget* parent, int x, int y, int w
 // The fault's limit in GBK bytes: the field takes no more, and never half a character.
 constexpr int FaultBytes = 512;
 
-} // namespace
+}   // namespace
 
-TfrmRepair::TfrmRepair(TRepair* list, bool edit, QWidget* parent) : QDialog(parent), FList(list)
+TfrmRepair::TfrmRepair(TRepair* list, bool edit, QWidget* parent)
+    : QDialog(parent)
+    , FList(list)
 {
     setWindowTitle(QStringLiteral("送修登记"));
     setFont(SongFont(14));
@@ -103,14 +105,14 @@ TfrmRepair::TfrmRepair(TRepair* list, bool edit, QWidget* parent) : QDialog(pare
 
     // The lookup borrows a data set for its list and gives it back when the list closes.
     connect(trpAccepter, &TTriple::OnBeforeSelect, this, Guarded([](TTriple* t) {
-        if (!t->DataSet())
-            t->SetDataSet(Pool->GetDataSet());
-    }));
+                if (!t->DataSet())
+                    t->SetDataSet(Pool->GetDataSet());
+            }));
     connect(trpAccepter, &TTriple::OnAfterSelect, this, Guarded([](TTriple* t) {
-        if (t->DataSet())
-            Pool->FreeDataSet(t->DataSet());
-        t->SetDataSet(nullptr);
-    }));
+                if (t->DataSet())
+                    Pool->FreeDataSet(t->DataSet());
+                t->SetDataSet(nullptr);
+            }));
     connect(dtbRepair, &TDataToolBar::OnClick, this, Guarded(this, &TfrmRepair::dtbRepairClick));
     connect(edtCarNo, &QLineEdit::editingFinished, this, Guarded(this, &TfrmRepair::edtCarNoExit));
     connect(mmoFault, &QPlainTextEdit::textChanged, this, [this] {

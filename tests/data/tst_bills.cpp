@@ -50,6 +50,7 @@ void MakeMasterRows(TFbConnection& c)
     c.Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME) VALUES (2, '王采购')"));
     c.Execute(QStringLiteral("INSERT INTO TB_REPAIR (ID, CAR_NO, CAR_OWNER, PHONE) VALUES (7, '京A12345', '张三', '13800000000')"));
     c.Execute(QStringLiteral("INSERT INTO TB_REPAIR (ID, CAR_NO, CAR_OWNER, PHONE) VALUES (8, '京B54321', '李四', '13900000000')"));
+    c.Execute(QStringLiteral("SELECT GEN_ID(GEN_REPAIR_ID, 100) FROM RDB$DATABASE"));   // past the IDs given here
 }
 
 TStorageBill TwoLineBill()
@@ -242,10 +243,10 @@ private slots:
         QTest::newRow("two lines on one lot count together")
             << QList<int>{0, 1, 0} << QStringList{"6", "1", "4"} << "" << "0,0";
         QTest::newRow("two lines on one lot too many together")
-            << QList<int>{0, 0} << QStringList{"6", "5"} << "库存数量不足：库存 %1（机油滤清器）只有 10，本单要 11"
+            << QList<int>{0, 0} << QStringList{"6", "5"} << "库存数量不足：库存 {A}（机油滤清器）只有 10，本单要 11"
             << "10,1";
         QTest::newRow("the second line more than its lot holds")
-            << QList<int>{0, 1} << QStringList{"2", "2"} << "库存数量不足：库存 %2（刹车盘）只有 1，本单要 2" << "10,1";
+            << QList<int>{0, 1} << QStringList{"2", "2"} << "库存数量不足：库存 {B}（刹车盘）只有 1，本单要 2" << "10,1";
     }
 
     void sales()
@@ -280,7 +281,7 @@ private slots:
                 SaveSalesBill(*FPool, b);
                 QFAIL("saved");
             } catch (const TBillRefused& e) {
-                QVERIFY2(e.Text().contains(refusal.arg(in.LotIds[0]).arg(in.LotIds[1])), qPrintable(e.Text()));
+                QVERIFY2(e.Text().contains(QString(refusal).replace(QLatin1String("{A}"), QString::number(in.LotIds[0])).replace(QLatin1String("{B}"), QString::number(in.LotIds[1]))), qPrintable(e.Text()));
             }
             QCOMPARE(State(*FLook), before);
             QVERIFY(!FPool->InTransaction());
@@ -545,11 +546,11 @@ private slots:
         }
         for (int round = 0; round < 10; ++round) {
             const qint64 lot = StockIn().LotIds[1];   // one piece of part 9
-            const qint64 order = Scalar(*FLook, QStringLiteral("INSERT INTO TB_REPAIR (CAR_NO, CAR_OWNER, PHONE) "
-                                                               "VALUES ('京C1', '王五', '1') RETURNING ID"));
-            const QByteArray line = command.arg(lot).arg(order).toUtf8() + '\n';
-            for (auto& d : desks)
-                d->write(line);
+            for (auto& d : desks) {   // each desk its own order
+                const qint64 order = Scalar(*FLook, QStringLiteral("INSERT INTO TB_REPAIR (CAR_NO, CAR_OWNER, PHONE) "
+                                                                   "VALUES ('京C1', '王五', '1') RETURNING ID"));
+                d->write(command.arg(lot).arg(order).toUtf8() + '\n');
+            }
             QStringList answers;
             for (auto& d : desks)
                 answers << ReadLine(*d);
@@ -613,7 +614,7 @@ private slots:
         QCOMPARE(Text(*FLook, QStringLiteral("SELECT DISTINCT COUNT(*) FROM TB_STORAGE GROUP BY BILL_NO")),
                  QString::number(Lines));
         QCOMPARE(Text(*FLook, QStringLiteral("SELECT DISTINCT COUNT(*) FROM TB_SALES GROUP BY BILL_NO")), QString::number(Lines));
-        QVERIFY(Scalar(*FLook, QStringLiteral("SELECT COUNT(DISTINCT BILL_NO) FROM TB_STORAGE")) >= 3);
+        QVERIFY(Scalar(*FLook, QStringLiteral("SELECT COUNT(DISTINCT BILL_NO) FROM TB_STORAGE")) >= 2);
         QVERIFY2(AuditStock(*FPool).isEmpty(), qPrintable(AuditStock(*FPool).join(QLatin1Char('\n'))));
     }
 };
@@ -627,3 +628,5 @@ int main(int argc, char** argv)
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
+
+#include "tst_bills.moc"

@@ -31,6 +31,10 @@ private slots:
     {
         FDb = std::make_unique<TTestDb>();
         QVERIFY2(FDb->Ok(), qPrintable(FDb->Error()));
+        // A part of the catalogue for the cases' own lots: the database refuses lots of none.
+        TConPool pool;
+        pool.Open(FDb->Location());
+        pool.Execute(QStringLiteral("INSERT INTO TB_COMMODITY (COMMODITY_NAME) VALUES ('测试配件')"));
     }
 
     void plainPathGoesThroughTheServer()
@@ -381,7 +385,7 @@ private slots:
             QVERIFY2(e.Text().contains(QLatin1String("Token unknown")), qPrintable(e.Text()));
         }
         // A lot's count never falls below zero: the database refuses it with its own code.
-        pool.Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES (1, 2)"));
+        pool.Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES ((SELECT MIN(ID) FROM TB_COMMODITY), 2)"));
         try {
             pool.Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = STOCK_COUNT - 3"));
             QFAIL("a negative stock count must be refused");
@@ -459,7 +463,7 @@ private slots:
 
         // Any other error rolls the whole unit back and is passed on at once. The lot is this
         // case's own, so that the refused update has a row to refuse.
-        pool.Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES (1, 5)"));
+        pool.Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES ((SELECT MIN(ID) FROM TB_COMMODITY), 5)"));
         attempts = 0;
         QVERIFY_THROWS_EXCEPTION(TFbError, pool.RunInTransaction([&] {
             ++attempts;

@@ -248,10 +248,13 @@ private slots:
         QVERIFY(Run(r, ExecSave).Success);
         const qint64 free =
             Peek(QStringLiteral("SELECT ID FROM TB_REPAIR WHERE CAR_OWNER = '散客'")).At(0, 0).AsInt64();
-        // The checkout recorded a part for the first order.
+        // The checkout recorded a part of the catalogue for the first order.
+        FPool->Execute(QStringLiteral("INSERT INTO TB_COMMODITY (COMMODITY_NAME) VALUES ('结账配件')"));
+        const qint64 part =
+            Peek(QStringLiteral("SELECT ID FROM TB_COMMODITY WHERE COMMODITY_NAME = '结账配件'")).At(0, 0).AsInt64();
         FPool->Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, SALES_TYPE) "
-                                      "VALUES (1, 1, 1, 10, ?)"),
-                       {I(paid)});
+                                      "VALUES (1, ?, 1, 10, ?)"),
+                       {I(part), I(paid)});
         const qint64 rows = Count(QStringLiteral("SELECT COUNT(*) FROM TB_REPAIR"));
 
         r.SetValue(QStringLiteral("ID"), QString::number(paid));

@@ -29,6 +29,7 @@ private slots:
         Db = std::make_unique<TTestDb>();
         QVERIFY2(Db->Ok(), qPrintable(Db->Error()));
         Pool.Open(Db->Location());
+        Pool.Execute(QStringLiteral("INSERT INTO TB_COMMODITY (COMMODITY_NAME) VALUES ('测试配件')"));
         Pool.Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (EMPLOYEE_NAME, PW) VALUES ('O''Li', ?)"),
                      {TFbValue::FromText(Digest123456)});
         Li = Scalar(QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = 'O''Li'"));
@@ -93,8 +94,8 @@ private slots:
 
     void carriesTheStockForward()
     {
-        Pool.Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES (1, 0)"));
-        Pool.Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES (1, 3)"));
+        Pool.Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES ((SELECT MIN(ID) FROM TB_COMMODITY), 0)"));
+        Pool.Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES ((SELECT MIN(ID) FROM TB_COMMODITY), 3)"));
         const qint64 empty = Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_STOCK WHERE STOCK_COUNT = 0"));
         const qint64 all = Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_STOCK"));
         QVERIFY(empty >= 1);

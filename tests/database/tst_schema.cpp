@@ -178,21 +178,24 @@ private slots:
         QCOMPARE(Scalar(QStringLiteral("SELECT NEXT VALUE FOR GEN_STORAGE_BILL_NO FROM RDB$DATABASE")), 1);
         QCOMPARE(Scalar(QStringLiteral("SELECT NEXT VALUE FOR GEN_SALES_BILL_NO FROM RDB$DATABASE")), 2);
 
-        // Two workstations inserting at the same moment never share a key.
+        // Two workstations inserting at the same moment never share a key. The lines name a
+        // part of the catalogue: the database refuses lines of none.
+        FPool->Execute(QStringLiteral("INSERT INTO TB_COMMODITY (COMMODITY_NAME) VALUES ('并发配件')"));
+        const qint64 part = Scalar(QStringLiteral("SELECT ID FROM TB_COMMODITY WHERE COMMODITY_NAME = '并发配件'"));
         TFbConnection a, b;
         a.Attach(FDb->Location(), TConPool::UserName, TConPool::Password);
         b.Attach(FDb->Location(), TConPool::UserName, TConPool::Password);
         TFbTransaction ta(a), tb(b);
         const qint64 ka =
             a.Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, SALES_TYPE) "
-                                     "VALUES (1, 1, 1, 1, 0) RETURNING ID"),
-                      {}, &ta)
+                                     "VALUES (1, ?, 1, 1, 0) RETURNING ID"),
+                      {I(part)}, &ta)
                 .At(0, 0)
                 .AsInt64();
         const qint64 kb =
             b.Execute(QStringLiteral("INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, SALES_TYPE) "
-                                     "VALUES (2, 1, 1, 1, 0) RETURNING ID"),
-                      {}, &tb)
+                                     "VALUES (2, ?, 1, 1, 0) RETURNING ID"),
+                      {I(part)}, &tb)
                 .At(0, 0)
                 .AsInt64();
         QVERIFY(ka != kb);
@@ -321,10 +324,15 @@ private slots:
 
     void stockNeverBelowZero()
     {
+        const qint64 part =
+            FPool->Execute(QStringLiteral("INSERT INTO TB_COMMODITY (COMMODITY_NAME) VALUES ('库存配件') RETURNING ID"))
+                .At(0, 0)
+                .AsInt64();
         const qint64 lot =
             FPool
                 ->Execute(QStringLiteral(
-                    "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO) VALUES (1, 2, 1) RETURNING ID"))
+                              "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO) VALUES (?, 2, 1) RETURNING ID"),
+                          {I(part)})
                 .At(0, 0)
                 .AsInt64();
         FPool->Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = STOCK_COUNT - 2 WHERE ID = ?"), {I(lot)});
@@ -333,7 +341,7 @@ private slots:
             FPool->Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = STOCK_COUNT - 1 WHERE ID = ?"), {I(lot)}));
         QVERIFY_THROWS_EXCEPTION(TFbError,
                                  FPool->Execute(QStringLiteral(
-                                     "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES (1, -5)")));
+                                     "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES (?, -5)"), {I(part)}));
         QCOMPARE(Scalar(QStringLiteral("SELECT STOCK_COUNT FROM TB_STOCK WHERE ID = ?"), {I(lot)}), 0);
     }
 
@@ -404,15 +412,17 @@ private slots:
     void summariesAddUp()
     {
         const int part = Call(QStringLiteral("SP_UD_COMMODITY"), Commodity(0, QStringLiteral("刹车片")));
+        // The bill's supplier is this case's own: the database refuses a bill of none.
+        const int supplier = Call(QStringLiteral("SP_UD_SUPPLIER"), Supplier(0, QStringLiteral("刹车片供应商")));
         // One stock-in bill of two lines, one lot each.
         for (const char* line : {"10, 8.50, 12.00", "2, 100.00, 150.00"}) {
             const qint64 sid =
                 FPool
                     ->Execute(QStringLiteral("INSERT INTO TB_STORAGE (BILL_NO, COMMODITY_ID, IN_COUNT, IN_PRICE, "
                                              "REFER_PRICE, SUPPLIER_ID, BUYER_ID, OPERATOR_ID, IN_DATE) "
-                                             "VALUES (7, ?, %1, 1, 1, 1, CURRENT_DATE) RETURNING ID")
+                                             "VALUES (7, ?, %1, ?, 1, 1, CURRENT_DATE) RETURNING ID")
                                   .arg(QLatin1String(line)),
-                              {I(part)})
+                              {I(part), I(supplier)})
                     .At(0, 0)
                     .AsInt64();
             FPool->Execute(QStringLiteral(
@@ -449,14 +459,15 @@ private slots:
     void salesLineKeepsItsCost()
     {
         const int part = Call(QStringLiteral("SP_UD_COMMODITY"), Commodity(0, QStringLiteral("火花塞")));
+        const int supplier = Call(QStringLiteral("SP_UD_SUPPLIER"), Supplier(0, QStringLiteral("火花塞供应商")));
         auto stockIn = [&](const char* count, const char* price) {
             const qint64 sid =
                 FPool
                     ->Execute(QStringLiteral("INSERT INTO TB_STORAGE (BILL_NO, COMMODITY_ID, IN_COUNT, IN_PRICE, "
                                              "REFER_PRICE, SUPPLIER_ID, BUYER_ID, OPERATOR_ID) "
-                                             "VALUES (5, ?, %1, %2, 40, 1, 1, 1) RETURNING ID")
+                                             "VALUES (5, ?, %1, %2, 40, ?, 1, 1) RETURNING ID")
                                   .arg(QLatin1String(count), QLatin1String(price)),
-                              {I(part)})
+                              {I(part), I(supplier)})
                     .At(0, 0)
                     .AsInt64();
             return FPool

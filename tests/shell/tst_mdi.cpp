@@ -139,6 +139,8 @@ private slots:
                            "VALUES (NEXT VALUE FOR GEN_RIGHT_ID, %1, '供应商', 0, 1, 1, 1)")
                 .arg(li));
         Pool->Open(Db->Location());
+        // A part of the catalogue for the lots of the carry-forward.
+        Other->Execute(QStringLiteral("INSERT INTO TB_COMMODITY (COMMODITY_NAME) VALUES ('测试配件')"));
     }
 
     void init()
@@ -586,9 +588,9 @@ private slots:
     void carryForward()
     {
         Other->Execute(QStringLiteral(
-            "INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT) VALUES (NEXT VALUE FOR GEN_STOCK_ID, 1, 0)"));
+            "INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT) VALUES (NEXT VALUE FOR GEN_STOCK_ID, (SELECT MIN(ID) FROM TB_COMMODITY), 0)"));
         Other->Execute(QStringLiteral(
-            "INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT) VALUES (NEXT VALUE FOR GEN_STOCK_ID, 1, 5)"));
+            "INSERT INTO TB_STOCK (ID, COMMODITY_ID, STOCK_COUNT) VALUES (NEXT VALUE FOR GEN_STOCK_ID, (SELECT MIN(ID) FROM TB_COMMODITY), 5)"));
         Session(QStringLiteral("1"), Admin);
         Frm->mnuClearStock->trigger();
         QCOMPARE(Rec->Last(), QStringLiteral("操作成功！"));

@@ -14,6 +14,8 @@
 #include "ListGrid.h"
 #include "StringGrid.h"
 
+#include "BenchTiming.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 
@@ -23,32 +25,6 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
-
-namespace {
-
-double PeakMb()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0;   // kilobytes on Linux
-}
-
-// Median of runs, in milliseconds; prepare runs untimed before each.
-double Median(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
-
-}   // namespace
 
 int main(int argc, char** argv)
 {

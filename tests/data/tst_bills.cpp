@@ -6,7 +6,9 @@
 #include "Bills.h"
 #include "ConPool.h"
 #include "FbClient.h"
+#include "Desks.h"
 #include "TestDb.h"
+#include "Values.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -18,10 +20,7 @@
 
 namespace {
 
-TFbValue I(qint64 v)
-{
-    return TFbValue::FromInt(v);
-}
+using TestValues::I;
 
 qint64 Scalar(TFbConnection& c, const QString& sql, const QVector<TFbValue>& params = {})
 {
@@ -44,12 +43,16 @@ QString Text(TFbConnection& c, const QString& sql, const QVector<TFbValue>& para
 // The rows the tests need: parts 5 and 9, supplier 3, employee 2 as buyer, repair order 7.
 void MakeMasterRows(TFbConnection& c)
 {
-    c.Execute(QStringLiteral("INSERT INTO TB_COMMODITY (ID, COMMODITY_NAME, UNIT_ID, STANDARD_ID) VALUES (5, '机油滤清器', 0, 0)"));
-    c.Execute(QStringLiteral("INSERT INTO TB_COMMODITY (ID, COMMODITY_NAME, UNIT_ID, STANDARD_ID) VALUES (9, '刹车盘', 0, 0)"));
+    c.Execute(QStringLiteral(
+        "INSERT INTO TB_COMMODITY (ID, COMMODITY_NAME, UNIT_ID, STANDARD_ID) VALUES (5, '机油滤清器', 0, 0)"));
+    c.Execute(QStringLiteral(
+        "INSERT INTO TB_COMMODITY (ID, COMMODITY_NAME, UNIT_ID, STANDARD_ID) VALUES (9, '刹车盘', 0, 0)"));
     c.Execute(QStringLiteral("INSERT INTO TB_SUPPLIER (ID, SUPPLIER_NAME) VALUES (3, '天津恒达汽车配件有限公司')"));
     c.Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME) VALUES (2, '王采购')"));
-    c.Execute(QStringLiteral("INSERT INTO TB_REPAIR (ID, CAR_NO, CAR_OWNER, PHONE) VALUES (7, '京A12345', '张三', '13800000000')"));
-    c.Execute(QStringLiteral("INSERT INTO TB_REPAIR (ID, CAR_NO, CAR_OWNER, PHONE) VALUES (8, '京B54321', '李四', '13900000000')"));
+    c.Execute(QStringLiteral(
+        "INSERT INTO TB_REPAIR (ID, CAR_NO, CAR_OWNER, PHONE) VALUES (7, '京A12345', '张三', '13800000000')"));
+    c.Execute(QStringLiteral(
+        "INSERT INTO TB_REPAIR (ID, CAR_NO, CAR_OWNER, PHONE) VALUES (8, '京B54321', '李四', '13900000000')"));
     c.Execute(QStringLiteral("SELECT GEN_ID(GEN_REPAIR_ID, 100) FROM RDB$DATABASE"));   // past the IDs given here
 }
 
@@ -67,9 +70,11 @@ TStorageBill TwoLineBill()
 // Everything a refused bill could have touched, as one text.
 QString State(TFbConnection& c)
 {
-    return Text(c, QStringLiteral("SELECT (SELECT COUNT(*) FROM TB_STORAGE), (SELECT COUNT(*) FROM TB_STOCK), "
-                                  "(SELECT COUNT(*) FROM TB_SALES), (SELECT LIST(ID || ':' || STOCK_COUNT) FROM TB_STOCK), "
-                                  "(SELECT LIST(ID || ':' || IS_PAY || ':' || PAID) FROM TB_REPAIR) FROM RDB$DATABASE"));
+    return Text(c,
+                QStringLiteral(
+                    "SELECT (SELECT COUNT(*) FROM TB_STORAGE), (SELECT COUNT(*) FROM TB_STOCK), "
+                    "(SELECT COUNT(*) FROM TB_SALES), (SELECT LIST(ID || ':' || STOCK_COUNT) FROM TB_STOCK), "
+                    "(SELECT LIST(ID || ':' || IS_PAY || ':' || PAID) FROM TB_REPAIR) FROM RDB$DATABASE"));
 }
 
 // A desk: one command a line, one answer a line. "S lot count" sells, "C order lot count"
@@ -84,13 +89,7 @@ int RunDesk(const QString& location)
         std::printf("ERR %s\n", FbErrorText(e).simplified().toUtf8().constData());
         return 1;
     }
-    std::printf("ready\n");
-    std::fflush(stdout);
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        const QStringList w = QString::fromStdString(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (w.isEmpty() || w[0] == QLatin1String("quit"))
-            break;
+    return ServeCommands([&](const QStringList& w) {
         QString answer;
         try {
             if (w[0] == QLatin1String("S") && w.size() == 3) {
@@ -113,7 +112,8 @@ int RunDesk(const QString& location)
                     in.BuyerId = 2;
                     in.OperatorId = 1;
                     for (int k = 0; k < lines; ++k)
-                        in.Lines.push_back({k % 2 ? 9 : 5, QStringLiteral("3"), QStringLiteral("8.50"), QStringLiteral("12")});
+                        in.Lines.push_back(
+                            {k % 2 ? 9 : 5, QStringLiteral("3"), QStringLiteral("8.50"), QStringLiteral("12")});
                     const TStorageSaved got = SaveStorageBill(pool, in);
                     TSalesBill out;
                     out.OperatorId = 1;
@@ -132,39 +132,8 @@ int RunDesk(const QString& location)
         } catch (const std::exception& e) {
             answer = QStringLiteral("ERR ") + FbErrorText(e).simplified();
         }
-        std::printf("%s\n", answer.toUtf8().constData());
-        std::fflush(stdout);
-    }
-    return 0;
-}
-
-QString ReadLine(QProcess& p, int ms = 60000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!p.canReadLine() && t.elapsed() < ms && p.state() == QProcess::Running)
-        p.waitForReadyRead(1000);
-    return QString::fromUtf8(p.readLine()).trimmed();
-}
-
-std::unique_ptr<QProcess> StartDesk(const QString& location)
-{
-    auto p = std::make_unique<QProcess>();
-    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--desk"), location});
-    if (!p->waitForStarted() || ReadLine(*p) != QLatin1String("ready"))
-        return nullptr;
-    return p;
-}
-
-void StopDesk(QProcess& p)
-{
-    p.write("quit\n");
-    p.closeWriteChannel();
-    if (!p.waitForFinished(10000)) {
-        p.kill();
-        p.waitForFinished(5000);
-    }
+        return answer;
+    });
 }
 
 }   // namespace
@@ -204,13 +173,15 @@ private slots:
         QCOMPARE(saved.BillNo, qint64(1));   // the first bill ever
         QCOMPARE(saved.LineIds.size(), 2);
         QCOMPARE(saved.LotIds.size(), 2);
-        QCOMPARE(Text(*FLook, QStringLiteral("SELECT ID, BILL_NO, COMMODITY_ID, IN_COUNT, SUPPLIER_ID, BUYER_ID, "
-                                             "OPERATOR_ID, IN_PRICE, REFER_PRICE FROM TB_STORAGE ORDER BY ID")),
+        QCOMPARE(Text(*FLook,
+                      QStringLiteral("SELECT ID, BILL_NO, COMMODITY_ID, IN_COUNT, SUPPLIER_ID, BUYER_ID, "
+                                     "OPERATOR_ID, IN_PRICE, REFER_PRICE FROM TB_STORAGE ORDER BY ID")),
                  QStringLiteral("%1|1|5|10|3|2|1|8.00|12.00;%2|1|9|1|3|2|1|100.00|150.00")
                      .arg(saved.LineIds[0])
                      .arg(saved.LineIds[1]));
-        QCOMPARE(Text(*FLook, QStringLiteral("SELECT ID, COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO, STORAGE_ID "
-                                             "FROM TB_STOCK ORDER BY ID")),
+        QCOMPARE(Text(*FLook,
+                      QStringLiteral("SELECT ID, COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO, STORAGE_ID "
+                                     "FROM TB_STOCK ORDER BY ID")),
                  QStringLiteral("%1|5|10|1|%2;%3|9|1|1|%4")
                      .arg(saved.LotIds[0])
                      .arg(saved.LineIds[0])
@@ -238,15 +209,18 @@ private slots:
         QTest::addColumn<QString>("refusal");   // empty: saved
         QTest::addColumn<QString>("after");   // lot counts afterwards
 
-        QTest::newRow("one line") << QList<int>{0} << QStringList{"2"} << "" << "8,1";
-        QTest::newRow("two lots") << QList<int>{0, 1} << QStringList{"3", "1"} << "" << "7,0";
-        QTest::newRow("two lines on one lot count together")
-            << QList<int>{0, 1, 0} << QStringList{"6", "1", "4"} << "" << "0,0";
+        QTest::newRow("one line") << QList<int>{0} << QStringList{"2"} << ""
+                                  << "8,1";
+        QTest::newRow("two lots") << QList<int>{0, 1} << QStringList{"3", "1"} << ""
+                                  << "7,0";
+        QTest::newRow("two lines on one lot count together") << QList<int>{0, 1, 0} << QStringList{"6", "1", "4"} << ""
+                                                             << "0,0";
         QTest::newRow("two lines on one lot too many together")
             << QList<int>{0, 0} << QStringList{"6", "5"} << "库存数量不足：库存 {A}（机油滤清器）只有 10，本单要 11"
             << "10,1";
         QTest::newRow("the second line more than its lot holds")
-            << QList<int>{0, 1} << QStringList{"2", "2"} << "库存数量不足：库存 {B}（刹车盘）只有 1，本单要 2" << "10,1";
+            << QList<int>{0, 1} << QStringList{"2", "2"} << "库存数量不足：库存 {B}（刹车盘）只有 1，本单要 2"
+            << "10,1";
     }
 
     void sales()
@@ -273,15 +247,19 @@ private slots:
                                 .arg(counts[k])
                                 .arg(in.LotIds[lots[k]])
                                 .arg(lots[k] == 0 ? QStringLiteral("8.00") : QStringLiteral("100.00"));
-            QCOMPARE(Text(*FLook, QStringLiteral("SELECT ID, BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, SALES_TYPE, "
-                                                 "OPERATOR_ID, STOCK_ID, COST_PRICE FROM TB_SALES ORDER BY ID")),
+            QCOMPARE(Text(*FLook,
+                          QStringLiteral("SELECT ID, BILL_NO, COMMODITY_ID, OUT_COUNT, OUT_PRICE, SALES_TYPE, "
+                                         "OPERATOR_ID, STOCK_ID, COST_PRICE FROM TB_SALES ORDER BY ID")),
                      expected.join(QLatin1Char(';')));
         } else {
             try {
                 SaveSalesBill(*FPool, b);
                 QFAIL("saved");
             } catch (const TBillRefused& e) {
-                QVERIFY2(e.Text().contains(QString(refusal).replace(QLatin1String("{A}"), QString::number(in.LotIds[0])).replace(QLatin1String("{B}"), QString::number(in.LotIds[1]))), qPrintable(e.Text()));
+                QVERIFY2(e.Text().contains(QString(refusal)
+                                               .replace(QLatin1String("{A}"), QString::number(in.LotIds[0]))
+                                               .replace(QLatin1String("{B}"), QString::number(in.LotIds[1]))),
+                         qPrintable(e.Text()));
             }
             QCOMPARE(State(*FLook), before);
             QVERIFY(!FPool->InTransaction());
@@ -290,7 +268,9 @@ private slots:
             QVERIFY(SaveSalesBill(*FPool, b).BillNo >= 1);
             after = QStringLiteral("9,1");
         }
-        QCOMPARE(Text(*FLook, QStringLiteral("SELECT LIST(STOCK_COUNT, ',') FROM (SELECT STOCK_COUNT FROM TB_STOCK ORDER BY ID)")),
+        QCOMPARE(Text(*FLook,
+                      QStringLiteral(
+                          "SELECT LIST(STOCK_COUNT, ',') FROM (SELECT STOCK_COUNT FROM TB_STOCK ORDER BY ID)")),
                  after);
         QVERIFY2(AuditStock(*FPool).isEmpty(), qPrintable(AuditStock(*FPool).join(QLatin1Char('\n'))));
     }
@@ -308,9 +288,12 @@ private slots:
         QCOMPARE(saved.LineIds.size(), 2);
         QCOMPARE(Text(*FLook, QStringLiteral("SELECT BILL_NO, SALES_TYPE, COUNT(*) FROM TB_SALES GROUP BY 1, 2")),
                  QStringLiteral("%1|7|2").arg(saved.BillNo));
-        QCOMPARE(Text(*FLook, QStringLiteral("SELECT LIST(STOCK_COUNT, ',') FROM (SELECT STOCK_COUNT FROM TB_STOCK ORDER BY ID)")),
+        QCOMPARE(Text(*FLook,
+                      QStringLiteral(
+                          "SELECT LIST(STOCK_COUNT, ',') FROM (SELECT STOCK_COUNT FROM TB_STOCK ORDER BY ID)")),
                  QStringLiteral("8,0"));
-        QCOMPARE(Text(*FLook, QStringLiteral("SELECT IS_PAY, PAID FROM TB_REPAIR WHERE ID = 7")), QStringLiteral("1|350.00"));
+        QCOMPARE(Text(*FLook, QStringLiteral("SELECT IS_PAY, PAID FROM TB_REPAIR WHERE ID = 7")),
+                 QStringLiteral("1|350.00"));
 
         // Again: refused whole, nothing taken from stock.
         const QString before = State(*FLook);
@@ -335,8 +318,10 @@ private slots:
         const TSalesSaved saved = SaveCheckout(*FPool, c);
         QCOMPARE(saved.BillNo, qint64(0));
         QCOMPARE(Scalar(*FLook, QStringLiteral("SELECT COUNT(*) FROM TB_SALES")), qint64(0));
-        QCOMPARE(Text(*FLook, QStringLiteral("SELECT IS_PAY, PAID FROM TB_REPAIR WHERE ID = 8")), QStringLiteral("1|120.50"));
-        QCOMPARE(Text(*FLook, QStringLiteral("SELECT IS_PAY, PAID FROM TB_REPAIR WHERE ID = 7")), QStringLiteral("0|0.00"));
+        QCOMPARE(Text(*FLook, QStringLiteral("SELECT IS_PAY, PAID FROM TB_REPAIR WHERE ID = 8")),
+                 QStringLiteral("1|120.50"));
+        QCOMPARE(Text(*FLook, QStringLiteral("SELECT IS_PAY, PAID FROM TB_REPAIR WHERE ID = 7")),
+                 QStringLiteral("0|0.00"));
     }
 
     // Refused before anything is written; the sequences are not drawn either.
@@ -347,31 +332,106 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("refusal");
 
-        QTest::newRow("empty stock-in") << "storage" << "empty" << "" << "入库单中没有任何配件";
-        QTest::newRow("empty sale") << "sales" << "empty" << "" << "销售单中没有任何配件";
-        QTest::newRow("stock-in count 1.5") << "storage" << "count" << "1.5" << "进货数量“1.5”不是大于 0 的整数";
-        QTest::newRow("stock-in count 0") << "storage" << "count" << "0" << "不是大于 0 的整数";
-        QTest::newRow("stock-in count -3") << "storage" << "count" << "-3" << "不是大于 0 的整数";
-        QTest::newRow("stock-in count letters") << "storage" << "count" << "十" << "不是大于 0 的整数";
-        QTest::newRow("stock-in count too big") << "storage" << "count" << "99999999999" << "不是大于 0 的整数";
-        QTest::newRow("purchase price letters") << "storage" << "price" << "abc" << "进货价“abc”不是数字";
-        QTest::newRow("purchase price negative") << "storage" << "price" << "-8" << "进货价“-8”不能为负数";
-        QTest::newRow("purchase price three places") << "storage" << "price" << "8.125" << "最多只能有两位小数";
-        QTest::newRow("purchase price 1e2") << "storage" << "price" << "1e2" << "不是数字";
-        QTest::newRow("refer price negative") << "storage" << "refer" << "-0.01" << "参考售价“-0.01”不能为负数";
-        QTest::newRow("missing supplier") << "storage" << "supplier" << "99" << "供应商（编号 99）不存在";
-        QTest::newRow("missing buyer") << "storage" << "buyer" << "98" << "采购员（编号 98）不存在";
-        QTest::newRow("missing part") << "storage" << "part" << "97" << "配件（编号 97）不存在";
-        QTest::newRow("sale count 1.5") << "sales" << "count" << "1.5" << "销售数量“1.5”不是大于 0 的整数";
-        QTest::newRow("sale price letters") << "sales" << "price" << "abc" << "销售价“abc”不是数字";
-        QTest::newRow("sale price negative") << "sales" << "price" << "-1" << "不能为负数";
-        QTest::newRow("missing lot") << "sales" << "lot" << "999" << "库存 999 不存在";
-        QTest::newRow("checkout amount letters") << "checkout" << "paid" << "三百五" << "实收金额“三百五”不是数字";
-        QTest::newRow("checkout amount negative") << "checkout" << "paid" << "-350" << "实收金额“-350”不能为负数";
-        QTest::newRow("checkout amount empty") << "checkout" << "paid" << "" << "实收金额“”不是数字";
-        QTest::newRow("checkout count 1.5") << "checkout" << "count" << "1.5" << "不是大于 0 的整数";
-        QTest::newRow("checkout missing order") << "checkout" << "order" << "77" << "维修单 77 不存在";
-        QTest::newRow("checkout lot short") << "checkout" << "count" << "11" << "库存数量不足";
+        QTest::newRow("empty stock-in") << "storage"
+                                        << "empty"
+                                        << ""
+                                        << "入库单中没有任何配件";
+        QTest::newRow("empty sale") << "sales"
+                                    << "empty"
+                                    << ""
+                                    << "销售单中没有任何配件";
+        QTest::newRow("stock-in count 1.5") << "storage"
+                                            << "count"
+                                            << "1.5"
+                                            << "进货数量“1.5”不是大于 0 的整数";
+        QTest::newRow("stock-in count 0") << "storage"
+                                          << "count"
+                                          << "0"
+                                          << "不是大于 0 的整数";
+        QTest::newRow("stock-in count -3") << "storage"
+                                           << "count"
+                                           << "-3"
+                                           << "不是大于 0 的整数";
+        QTest::newRow("stock-in count letters") << "storage"
+                                                << "count"
+                                                << "十"
+                                                << "不是大于 0 的整数";
+        QTest::newRow("stock-in count too big") << "storage"
+                                                << "count"
+                                                << "99999999999"
+                                                << "不是大于 0 的整数";
+        QTest::newRow("purchase price letters") << "storage"
+                                                << "price"
+                                                << "abc"
+                                                << "进货价“abc”不是数字";
+        QTest::newRow("purchase price negative") << "storage"
+                                                 << "price"
+                                                 << "-8"
+                                                 << "进货价“-8”不能为负数";
+        QTest::newRow("purchase price three places") << "storage"
+                                                     << "price"
+                                                     << "8.125"
+                                                     << "最多只能有两位小数";
+        QTest::newRow("purchase price 1e2") << "storage"
+                                            << "price"
+                                            << "1e2"
+                                            << "不是数字";
+        QTest::newRow("refer price negative") << "storage"
+                                              << "refer"
+                                              << "-0.01"
+                                              << "参考售价“-0.01”不能为负数";
+        QTest::newRow("missing supplier") << "storage"
+                                          << "supplier"
+                                          << "99"
+                                          << "供应商（编号 99）不存在";
+        QTest::newRow("missing buyer") << "storage"
+                                       << "buyer"
+                                       << "98"
+                                       << "采购员（编号 98）不存在";
+        QTest::newRow("missing part") << "storage"
+                                      << "part"
+                                      << "97"
+                                      << "配件（编号 97）不存在";
+        QTest::newRow("sale count 1.5") << "sales"
+                                        << "count"
+                                        << "1.5"
+                                        << "销售数量“1.5”不是大于 0 的整数";
+        QTest::newRow("sale price letters") << "sales"
+                                            << "price"
+                                            << "abc"
+                                            << "销售价“abc”不是数字";
+        QTest::newRow("sale price negative") << "sales"
+                                             << "price"
+                                             << "-1"
+                                             << "不能为负数";
+        QTest::newRow("missing lot") << "sales"
+                                     << "lot"
+                                     << "999"
+                                     << "库存 999 不存在";
+        QTest::newRow("checkout amount letters") << "checkout"
+                                                 << "paid"
+                                                 << "三百五"
+                                                 << "实收金额“三百五”不是数字";
+        QTest::newRow("checkout amount negative") << "checkout"
+                                                  << "paid"
+                                                  << "-350"
+                                                  << "实收金额“-350”不能为负数";
+        QTest::newRow("checkout amount empty") << "checkout"
+                                               << "paid"
+                                               << ""
+                                               << "实收金额“”不是数字";
+        QTest::newRow("checkout count 1.5") << "checkout"
+                                            << "count"
+                                            << "1.5"
+                                            << "不是大于 0 的整数";
+        QTest::newRow("checkout missing order") << "checkout"
+                                                << "order"
+                                                << "77"
+                                                << "维修单 77 不存在";
+        QTest::newRow("checkout lot short") << "checkout"
+                                            << "count"
+                                            << "11"
+                                            << "库存数量不足";
     }
 
     void refused()
@@ -382,9 +442,11 @@ private slots:
         QFETCH(QString, refusal);
         const TStorageSaved in = StockIn();
         const QString before = State(*FLook);
-        const QString sequences = Text(*FLook, QStringLiteral("SELECT GEN_ID(GEN_STORAGE_BILL_NO, 0), GEN_ID(GEN_SALES_BILL_NO, 0), "
-                                                              "GEN_ID(GEN_STORAGE_ID, 0), GEN_ID(GEN_STOCK_ID, 0), "
-                                                              "GEN_ID(GEN_SALES_ID, 0) FROM RDB$DATABASE"));
+        const QString sequences =
+            Text(*FLook,
+                 QStringLiteral("SELECT GEN_ID(GEN_STORAGE_BILL_NO, 0), GEN_ID(GEN_SALES_BILL_NO, 0), "
+                                "GEN_ID(GEN_STORAGE_ID, 0), GEN_ID(GEN_STOCK_ID, 0), "
+                                "GEN_ID(GEN_SALES_ID, 0) FROM RDB$DATABASE"));
         QString text;
         try {
             if (kind == QLatin1String("storage")) {
@@ -436,9 +498,10 @@ private slots:
         QVERIFY2(text.contains(refusal), qPrintable(text));
         QCOMPARE(State(*FLook), before);
         if (refusal != QLatin1String("库存数量不足"))
-            QCOMPARE(Text(*FLook, QStringLiteral("SELECT GEN_ID(GEN_STORAGE_BILL_NO, 0), GEN_ID(GEN_SALES_BILL_NO, 0), "
-                                                 "GEN_ID(GEN_STORAGE_ID, 0), GEN_ID(GEN_STOCK_ID, 0), "
-                                                 "GEN_ID(GEN_SALES_ID, 0) FROM RDB$DATABASE")),
+            QCOMPARE(Text(*FLook,
+                          QStringLiteral("SELECT GEN_ID(GEN_STORAGE_BILL_NO, 0), GEN_ID(GEN_SALES_BILL_NO, 0), "
+                                         "GEN_ID(GEN_STORAGE_ID, 0), GEN_ID(GEN_STOCK_ID, 0), "
+                                         "GEN_ID(GEN_SALES_ID, 0) FROM RDB$DATABASE")),
                      sequences);
         QVERIFY(!FPool->InTransaction());
     }
@@ -449,8 +512,7 @@ private slots:
         StockIn();
         const QString before = State(*FLook);
         // A trigger that refuses the second line of any bill, as a stand-in for any database error.
-        FLook->Execute(QStringLiteral(
-            "CREATE EXCEPTION EX_TEST_LINE 'the second line is refused'"));
+        FLook->Execute(QStringLiteral("CREATE EXCEPTION EX_TEST_LINE 'the second line is refused'"));
         FLook->Execute(QStringLiteral(
             "CREATE TRIGGER TB_STORAGE_TEST FOR TB_STORAGE ACTIVE BEFORE INSERT POSITION 9 AS BEGIN "
             "IF (EXISTS (SELECT 1 FROM TB_STORAGE G WHERE G.BILL_NO = NEW.BILL_NO)) THEN EXCEPTION EX_TEST_LINE; END"));
@@ -480,14 +542,16 @@ private slots:
                                       "SALES_TYPE) VALUES (40, 9, 0, 150, 1, 7)"));
         const QStringList found = AuditStock(*FPool);
         QCOMPARE(found.size(), 2);
-        QVERIFY2(found[0].contains(QStringLiteral("配件 5：库存合计 4，但入库 10 减去销售 0 是 10")), qPrintable(found[0]));
+        QVERIFY2(found[0].contains(QStringLiteral("配件 5：库存合计 4，但入库 10 减去销售 0 是 10")),
+                 qPrintable(found[0]));
         QVERIFY2(found[1].contains(QStringLiteral("销售单号 40 被两张以上的销售单使用")), qPrintable(found[1]));
 
         // The carry-forward's deletions of empty lots keep the sums right and the lines' cost.
         FLook->Execute(QStringLiteral("DELETE FROM TB_SALES WHERE OUT_COUNT = 0"));
         FLook->Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = 10 WHERE ID = ?"), {I(in.LotIds[0])});
         QCOMPARE(FLook->Execute(QStringLiteral("DELETE FROM TB_STOCK WHERE STOCK_COUNT = 0")).RowsAffected, qint64(1));
-        QCOMPARE(Text(*FLook, QStringLiteral("SELECT STOCK_ID, COST_PRICE FROM TB_SALES")), QStringLiteral("<null>|100.00"));
+        QCOMPARE(Text(*FLook, QStringLiteral("SELECT STOCK_ID, COST_PRICE FROM TB_SALES")),
+                 QStringLiteral("<null>|100.00"));
         QVERIFY(AuditStock(*FPool).isEmpty());
     }
 
@@ -505,7 +569,8 @@ private slots:
             << "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, STORAGE_ID) VALUES (5, 1, 9696)";
         QTest::newRow("sale of a missing lot")
             << "INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT, STOCK_ID) VALUES (50, 5, 1, 9696)";
-        QTest::newRow("sale of a missing part") << "INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT) VALUES (50, 96, 1)";
+        QTest::newRow("sale of a missing part")
+            << "INSERT INTO TB_SALES (BILL_NO, COMMODITY_ID, OUT_COUNT) VALUES (50, 96, 1)";
     }
 
     void foreignKeys()
@@ -541,24 +606,27 @@ private slots:
         QFETCH(QString, command);
         std::vector<std::unique_ptr<QProcess>> desks;
         for (int k = 0; k < 2; ++k) {
-            desks.push_back(StartDesk(FDb->Location()));
+            desks.push_back(StartDesk(QStringLiteral("--desk"), FDb->Location()));
             QVERIFY(desks.back());
         }
         for (int round = 0; round < 10; ++round) {
             const qint64 lot = StockIn().LotIds[1];   // one piece of part 9
             for (auto& d : desks) {   // each desk its own order
-                const qint64 order = Scalar(*FLook, QStringLiteral("INSERT INTO TB_REPAIR (CAR_NO, CAR_OWNER, PHONE) "
-                                                                   "VALUES ('京C1', '王五', '1') RETURNING ID"));
+                const qint64 order = Scalar(*FLook,
+                                            QStringLiteral("INSERT INTO TB_REPAIR (CAR_NO, CAR_OWNER, PHONE) "
+                                                           "VALUES ('京C1', '王五', '1') RETURNING ID"));
                 d->write(command.arg(lot).arg(order).toUtf8() + '\n');
             }
             QStringList answers;
             for (auto& d : desks)
-                answers << ReadLine(*d);
+                answers << ReadDeskLine(*d);
             const QString all = answers.join(QLatin1String(" / "));
             QCOMPARE(answers.filter(QRegularExpression(QStringLiteral("^OK [1-9]"))).size(), 1);
             QVERIFY2(answers.filter(QStringLiteral("REFUSED 库存数量不足")).size() == 1, qPrintable(all));
-            QCOMPARE(Scalar(*FLook, QStringLiteral("SELECT STOCK_COUNT FROM TB_STOCK WHERE ID = ?"), {I(lot)}), qint64(0));
-            QCOMPARE(Scalar(*FLook, QStringLiteral("SELECT COUNT(*) FROM TB_SALES WHERE STOCK_ID = ?"), {I(lot)}), qint64(1));
+            QCOMPARE(Scalar(*FLook, QStringLiteral("SELECT STOCK_COUNT FROM TB_STOCK WHERE ID = ?"), {I(lot)}),
+                     qint64(0));
+            QCOMPARE(Scalar(*FLook, QStringLiteral("SELECT COUNT(*) FROM TB_SALES WHERE STOCK_ID = ?"), {I(lot)}),
+                     qint64(1));
         }
         for (auto& d : desks)
             StopDesk(*d);
@@ -570,19 +638,20 @@ private slots:
     {
         std::vector<std::unique_ptr<QProcess>> desks;
         for (int k = 0; k < 2; ++k) {
-            desks.push_back(StartDesk(FDb->Location()));
+            desks.push_back(StartDesk(QStringLiteral("--desk"), FDb->Location()));
             QVERIFY(desks.back());
         }
         const qint64 lot = StockIn().LotIds[0];
         for (int round = 0; round < 10; ++round) {
-            const qint64 order = Scalar(*FLook, QStringLiteral("INSERT INTO TB_REPAIR (CAR_NO, CAR_OWNER, PHONE) "
-                                                               "VALUES ('京C1', '王五', '1') RETURNING ID"));
+            const qint64 order = Scalar(*FLook,
+                                        QStringLiteral("INSERT INTO TB_REPAIR (CAR_NO, CAR_OWNER, PHONE) "
+                                                       "VALUES ('京C1', '王五', '1') RETURNING ID"));
             const QByteArray line = QStringLiteral("C %1 %2 1\n").arg(order).arg(lot).toUtf8();
             for (auto& d : desks)
                 d->write(line);
             QStringList answers;
             for (auto& d : desks)
-                answers << ReadLine(*d);
+                answers << ReadDeskLine(*d);
             QCOMPARE(answers.filter(QRegularExpression(QStringLiteral("^OK [1-9]"))).size(), 1);
             QVERIFY2(answers.filter(QStringLiteral("已经结账")).size() == 1, qPrintable(answers.join(" / ")));
             QCOMPARE(Scalar(*FLook, QStringLiteral("SELECT COUNT(*) FROM TB_SALES WHERE SALES_TYPE = ?"), {I(order)}),
@@ -598,22 +667,22 @@ private slots:
     void killedDeskLeavesWholeBills()
     {
         constexpr int Lines = 150;
-        auto desk = StartDesk(FDb->Location());
+        auto desk = StartDesk(QStringLiteral("--desk"), FDb->Location());
         QVERIFY(desk);
         desk->write(QStringLiteral("B %1 1000\n").arg(Lines).toUtf8());
-        QCOMPARE(ReadLine(*desk), QStringLiteral("saved 1"));
-        QCOMPARE(ReadLine(*desk), QStringLiteral("saved 2"));
+        QCOMPARE(ReadDeskLine(*desk), QStringLiteral("saved 1"));
+        QCOMPARE(ReadDeskLine(*desk), QStringLiteral("saved 2"));
         // The third pair of bills is under way when the desk dies.
-        QTRY_VERIFY_WITH_TIMEOUT(Scalar(*FLook, QStringLiteral("SELECT GEN_ID(GEN_STORAGE_BILL_NO, 0) FROM RDB$DATABASE"))
-                                     >= 3,
-                                 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            Scalar(*FLook, QStringLiteral("SELECT GEN_ID(GEN_STORAGE_BILL_NO, 0) FROM RDB$DATABASE")) >= 3, 30000);
         desk->kill();   // SIGKILL
         QVERIFY(desk->waitForFinished(10000));
         desk.reset();
         // Every bill there is whole.
         QCOMPARE(Text(*FLook, QStringLiteral("SELECT DISTINCT COUNT(*) FROM TB_STORAGE GROUP BY BILL_NO")),
                  QString::number(Lines));
-        QCOMPARE(Text(*FLook, QStringLiteral("SELECT DISTINCT COUNT(*) FROM TB_SALES GROUP BY BILL_NO")), QString::number(Lines));
+        QCOMPARE(Text(*FLook, QStringLiteral("SELECT DISTINCT COUNT(*) FROM TB_SALES GROUP BY BILL_NO")),
+                 QString::number(Lines));
         QVERIFY(Scalar(*FLook, QStringLiteral("SELECT COUNT(DISTINCT BILL_NO) FROM TB_STORAGE")) >= 2);
         QVERIFY2(AuditStock(*FPool).isEmpty(), qPrintable(AuditStock(*FPool).join(QLatin1Char('\n'))));
     }

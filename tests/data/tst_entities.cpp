@@ -13,6 +13,7 @@
 #include "ListGrid.h"
 #include "StringGrid.h"
 #include "TestDb.h"
+#include "Values.h"
 
 #include <QtTest>
 
@@ -28,10 +29,7 @@ template <class T> TFactory Make()
     return [] { return std::unique_ptr<TData>(new T); };
 }
 
-TFbValue I(qint64 v)
-{
-    return TFbValue::FromInt(v);
-}
+using TestValues::I;
 
 }   // namespace
 

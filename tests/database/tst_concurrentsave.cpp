@@ -4,7 +4,9 @@
 // that run a save when the test writes it to them all at once.
 #include "ConPool.h"
 #include "FbClient.h"
+#include "Desks.h"
 #include "TestDb.h"
+#include "Values.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -15,20 +17,9 @@
 
 namespace {
 
-TFbValue I(qint64 v)
-{
-    return TFbValue::FromInt(v);
-}
-TFbValue T(const QString& v)
-{
-    return TFbValue::FromText(v);
-}
-TFbValue D(const char* v)
-{
-    TFbValue r;
-    TFbValue::ParseDecimal(QLatin1String(v), &r);
-    return r;
-}
+using TestValues::D;
+using TestValues::I;
+using TestValues::T;
 
 // One line in, one line out: "E name" saves a new employee, "R owner phone" a new repair
 // order; the answer is "OK <SUCESS>" or "ERR <GDS code> <text>".
@@ -41,13 +32,7 @@ int RunSaver(const QString& location)
         std::printf("ERR 0 %s\n", FbErrorText(e).simplified().toUtf8().constData());
         return 1;
     }
-    std::printf("ready\n");
-    std::fflush(stdout);
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        const QStringList w = QString::fromStdString(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (w.isEmpty() || w[0] == QLatin1String("quit"))
-            break;
+    return ServeCommands([&](const QStringList& w) {
         QString answer;
         try {
             TFbResult r;
@@ -71,10 +56,8 @@ int RunSaver(const QString& location)
         } catch (const std::exception& e) {
             answer = QStringLiteral("ERR 0 %1").arg(QString::fromLocal8Bit(e.what()).simplified());
         }
-        std::printf("%s\n", answer.toUtf8().constData());
-        std::fflush(stdout);
-    }
-    return 0;
+        return answer;
+    });
 }
 
 constexpr int Desks = 4;
@@ -88,15 +71,6 @@ class TestConcurrentSave : public QObject {
     std::unique_ptr<TTestDb> FDb;
     std::vector<std::unique_ptr<QProcess>> FDesks;
 
-    QString ReadLine(QProcess& p)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!p.canReadLine() && t.elapsed() < 60000 && p.state() == QProcess::Running)
-            p.waitForReadyRead(1000);
-        return QString::fromUtf8(p.readLine()).trimmed();
-    }
-
     // The same command to every desk at once, then every answer.
     QStringList All(const QString& command)
     {
@@ -107,7 +81,7 @@ class TestConcurrentSave : public QObject {
             p->waitForBytesWritten(5000);
         QStringList answers;
         for (auto& p : FDesks)
-            answers << ReadLine(*p);
+            answers << ReadDeskLine(*p);
         return answers;
     }
 
@@ -117,24 +91,16 @@ private slots:
         FDb = std::make_unique<TTestDb>();
         QVERIFY2(FDb->Ok(), qPrintable(FDb->Error()));
         for (int k = 0; k < Desks; ++k) {
-            auto p = std::make_unique<QProcess>();
-            p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            p->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--saver"), FDb->Location()});
-            QVERIFY(p->waitForStarted());
+            auto p = StartDesk(QStringLiteral("--saver"), FDb->Location());
+            QVERIFY(p);
             FDesks.push_back(std::move(p));
         }
-        for (auto& p : FDesks)
-            QCOMPARE(ReadLine(*p), QStringLiteral("ready"));
     }
 
     void cleanupTestCase()
     {
-        for (auto& p : FDesks) {
-            p->write("quit\n");
-            p->closeWriteChannel();
-            if (!p->waitForFinished(10000))
-                p->kill();
-        }
+        for (auto& p : FDesks)
+            StopDesk(*p);
         FDesks.clear();
         FDb.reset();
     }

@@ -2,6 +2,7 @@
 // rules, the views the lists read, and the newdb script.
 #include "ConPool.h"
 #include "TestDb.h"
+#include "Values.h"
 
 #include <QCryptographicHash>
 #include <QtTest>
@@ -15,20 +16,9 @@ struct TArg {
     TFbValue Value;
 };
 
-TFbValue I(qint64 v)
-{
-    return TFbValue::FromInt(v);
-}
-TFbValue T(const QString& v)
-{
-    return TFbValue::FromText(v);
-}
-TFbValue D(const char* v)
-{
-    TFbValue r;
-    TFbValue::ParseDecimal(QLatin1String(v), &r);
-    return r;
-}
+using TestValues::D;
+using TestValues::I;
+using TestValues::T;
 TFbValue Day(int y, int m, int d)
 {
     return TFbValue::FromDate(QDate(y, m, d));
@@ -328,20 +318,20 @@ private slots:
             FPool->Execute(QStringLiteral("INSERT INTO TB_COMMODITY (COMMODITY_NAME) VALUES ('库存配件') RETURNING ID"))
                 .At(0, 0)
                 .AsInt64();
-        const qint64 lot =
-            FPool
-                ->Execute(QStringLiteral(
-                              "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, STORAGE_BILL_NO) VALUES (?, 2, 1) RETURNING ID"),
-                          {I(part)})
-                .At(0, 0)
-                .AsInt64();
+        const qint64 lot = FPool
+                               ->Execute(QStringLiteral("INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT, "
+                                                        "STORAGE_BILL_NO) VALUES (?, 2, 1) RETURNING ID"),
+                                         {I(part)})
+                               .At(0, 0)
+                               .AsInt64();
         FPool->Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = STOCK_COUNT - 2 WHERE ID = ?"), {I(lot)});
         QVERIFY_THROWS_EXCEPTION(
             TFbError,
             FPool->Execute(QStringLiteral("UPDATE TB_STOCK SET STOCK_COUNT = STOCK_COUNT - 1 WHERE ID = ?"), {I(lot)}));
         QVERIFY_THROWS_EXCEPTION(TFbError,
                                  FPool->Execute(QStringLiteral(
-                                     "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES (?, -5)"), {I(part)}));
+                                                    "INSERT INTO TB_STOCK (COMMODITY_ID, STOCK_COUNT) VALUES (?, -5)"),
+                                                {I(part)}));
         QCOMPARE(Scalar(QStringLiteral("SELECT STOCK_COUNT FROM TB_STOCK WHERE ID = ?"), {I(lot)}), 0);
     }
 

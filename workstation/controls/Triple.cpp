@@ -5,6 +5,7 @@
 #include "FbClient.h"
 #include "Gbk.h"
 #include "GlobalHead.h"
+#include "PartSearch.h"
 #include "StringGrid.h"
 
 #include <QAction>
@@ -27,16 +28,6 @@ bool PlainName(const QString& name)
 {
     static const QRegularExpression plain(QStringLiteral("^[A-Z][A-Z0-9_]*$"));
     return plain.match(name).hasMatch();
-}
-
-// A keyword matched as typed: % and _ stand for themselves, not for any text.
-QString LikePattern(const QString& keyword)
-{
-    QString k = keyword;
-    k.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    k.replace(QLatin1Char('%'), QStringLiteral("\\%"));
-    k.replace(QLatin1Char('_'), QStringLiteral("\\_"));
-    return QLatin1Char('%') + k + QLatin1Char('%');
 }
 
 }   // namespace
@@ -351,7 +342,7 @@ void TTriple::Search()
         return;
     // The keyword is bound, never part of the statement; the remembered full list stays.
     Fill(QStringLiteral("SELECT ID,%1_NAME FROM TB_%1 WHERE %1_NAME LIKE ? ESCAPE '\\'").arg(FDicName),
-         {TFbValue::FromText(LikePattern(keyword))});
+         {TFbValue::FromText(ContainsPattern(keyword))});
     if (FGrid)
         FGrid->setFocus(Qt::OtherFocusReason);
 }

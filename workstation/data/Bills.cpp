@@ -156,6 +156,26 @@ TSalesSaved WriteSalesLines(TConPool& pool, const QVector<TSalesLine>& lines, qi
 
 }   // namespace
 
+const QString NotNumberText = QStringLiteral("数量或价格只能为数字！");
+
+QString CountProblem(const QString& text)
+{
+    static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]+$"));
+    if (!whole.match(text.trimmed()).hasMatch())
+        return NotNumberText;
+    if (ParseCount(text) == 0)
+        return QStringLiteral("数量“%1”必须是大于 0 的整数！").arg(text.trimmed());
+    return QString();
+}
+
+QString PriceProblem(const QString& text)
+{
+    TFbValue v;
+    if (!TFbValue::ParseDecimal(text, &v))
+        return NotNumberText;
+    return ParseMoney(text, QStringLiteral("价格"), &v);
+}
+
 QString CheckStorageBill(const TStorageBill& bill)
 {
     if (bill.Lines.isEmpty())

@@ -87,6 +87,13 @@ QString CheckStorageBill(const TStorageBill& bill);
 QString CheckSalesBill(const TSalesBill& bill);
 QString CheckCheckout(const TCheckout& checkout);
 
+// What is wrong with a count or a price typed for a line, for the windows to say when the line
+// is added; empty when the bill writer will take it. A text that is no number at all gets
+// NotNumberText.
+extern const QString NotNumberText;   // "数量或价格只能为数字！"
+QString CountProblem(const QString& text);   // a whole number > 0
+QString PriceProblem(const QString& text);   // not negative, at most two decimals
+
 // What is wrong with the stock, one Chinese sentence per finding; empty when all is well:
 // a part whose lots do not add up to what came in minus what went out (lots removed by the
 // carry-forward held 0), a negative lot, a bill number shared by two bills of one kind.

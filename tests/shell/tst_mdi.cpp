@@ -1,5 +1,6 @@
 // The main window as an operator uses it: permissions, choosing lists, paging, find,
 // export, delete, the address-book chooser, carry-forward and the exit question.
+#include "Bills.h"
 #include "ConPool.h"
 #include "ListGrid.h"
 #include "DataHead.h"
@@ -14,6 +15,7 @@
 #include "Password.h"
 #include "Recorder.h"
 #include "Repair.h"
+#include "Storage.h"
 #include "StringGrid.h"
 #include "TestDb.h"
 
@@ -319,9 +321,6 @@ private slots:
         QTest::newRow("数据字典") << "送修登记"
                                   << "choose"
                                   << "数据字典";
-        QTest::newRow("配件入库") << "送修登记"
-                                  << "choose"
-                                  << "配件入库";
         QTest::newRow("配件销售") << "送修登记"
                                   << "choose"
                                   << "配件销售";
@@ -349,6 +348,48 @@ private slots:
         QCOMPARE(Frm->CurrentData(), before);
         QCOMPARE(Frm->lblTip()->text(), tip);
         QCOMPARE(Symbol.ModuleName, node);
+    }
+
+    // 配件入库 opens a new stock-in bill; a double click on a bill of 进货明细 shows that bill.
+    void stockInWindowsOpen()
+    {
+        Session(QStringLiteral("1"), Admin);
+        QVERIFY(Frm->ChooseNode(QStringLiteral("送修登记")));
+        TData* before = Frm->CurrentData();
+        qint64 shown = -1;
+        bool readOnly = true;
+        auto look = [&shown, &readOnly](QWidget* w) {
+            auto* storage = qobject_cast<TfrmStorage*>(w);
+            QVERIFY(storage);
+            shown = storage->BillNo();
+            readOnly = storage->ReadOnly();
+            storage->reject();
+        };
+        OnNextDialog(look);
+        QVERIFY(Frm->ChooseNode(QStringLiteral("配件入库")));
+        QVERIFY2(Rec->Messages.isEmpty(), qPrintable(Rec->Last()));
+        QCOMPARE(shown, qint64(0));
+        QVERIFY(!readOnly);
+        QCOMPARE(Frm->CurrentData(), before);
+
+        TStorageBill bill;
+        bill.BuyerId = 1;
+        bill.OperatorId = 1;
+        bill.Lines = {{Scalar(QStringLiteral("SELECT MIN(ID) FROM TB_COMMODITY")).toLongLong(), QStringLiteral("3"),
+                       QStringLiteral("10"), QStringLiteral("15")}};
+        const TStorageSaved saved = SaveStorageBill(*Pool, bill);
+        QVERIFY(Frm->ChooseNode(QStringLiteral("进货明细")));
+        int row = 0;
+        for (int r = 1; r < Frm->strgrdMain()->RowCount(); ++r)
+            if (Frm->strgrdMain()->Cells(0, r) == QString::number(saved.BillNo))
+                row = r;
+        QVERIFY(row > 0);
+        Frm->strgrdMain()->SetRow(row);
+        OnNextDialog(look);
+        Frm->strgrdMainDblClick();
+        QVERIFY2(Rec->Messages.isEmpty(), qPrintable(Rec->Last()));
+        QCOMPARE(shown, saved.BillNo);
+        QVERIFY(readOnly);
     }
 
     // A database error on a click reaches the user in Chinese with the database's own text

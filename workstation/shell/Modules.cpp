@@ -1,6 +1,7 @@
 #include "Modules.h"
 
 #include "Repair.h"
+#include "Storage.h"
 
 #include "clsCommodity.h"
 #include "clsContact.h"
@@ -61,9 +62,9 @@ QVector<TModule> MakeTable()
         Row(QStringLiteral("商品字典"), basic, List<TCommodity>(), NewEdit),
         Row(QStringLiteral("送修登记"), repair, List<TRepair>(), NewEdit | Find | Payment, {}, OpenRepair),
         Row(ModuleNames::History, repair, List<TRepair>(), Find, QStringLiteral("IS_PAY = 1")),
-        Row(QStringLiteral("配件入库"), parts),
+        Row(QStringLiteral("配件入库"), parts, {}, 0, {}, OpenStorage),
         Row(QStringLiteral("配件销售"), parts),
-        Row(QStringLiteral("进货明细"), parts, List<TStorage>()),
+        Row(QStringLiteral("进货明细"), parts, List<TStorage>(), 0, {}, OpenStorage),
         Row(QStringLiteral("销售明细"), parts, List<TSales>()),
         Row(QStringLiteral("库存盘点"), stock, List<TStock>()),
         Row(QStringLiteral("工具管理"), stock, List<TTool>(), NewEdit),

@@ -184,11 +184,7 @@ void TfrmStorage::Layout()
     dbgrdFind->SetDefaultRowHeight(RowHeight);
     dbgrdFind->SetRowSelect(true);
     dbgrdFind->SetEditing(false);
-    dbgrdFind->SetColCount(FindColumnCount);
-    for (int c = 0; c < FindColumnCount; ++c) {
-        dbgrdFind->SetCells(c, 0, QString::fromUtf8(FindColumns[c].Caption));
-        dbgrdFind->SetColWidth(c, FindColumns[c].Width);
-    }
+    SetCaptions(dbgrdFind, FindColumns);
     dbgrdFind->SetRowCount(1);
     dbgrdFind->setAccessibleName(QStringLiteral("查询结果"));
     dbgrdFind->hide();

@@ -4,18 +4,28 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from atspi import (Failure, button, click, field, find, find_all, gone, set_text, text_of, wait,  # noqa: E402
+from atspi import (Failure, application, button, click, field, find, find_all, gone, set_text, text_of, wait,  # noqa: E402
                    window)
 
 APP = "Tarnwell"
 PLATE = "京E2E01"
 OWNER = "李雷"
+SUPPLIER = "恒通汽配"
+FILTER = "机油滤清器"
+PADS = "前刹车片"
 
 
 def isql(sql):
     out = subprocess.run(["isql-fb", "-q", "-ch", "UTF8", "-user", "SYSDBA", "-password", "quillfern",
                           "127.0.0.1:" + os.environ["E2E_DB"]], input=sql, capture_output=True, text=True)
     return out.stdout + out.stderr
+
+
+def shot(name):
+    """With E2E_SHOTS set to a folder, the screen as the user sees it at this step."""
+    folder = os.environ.get("E2E_SHOTS")
+    if folder:
+        subprocess.run(["import", "-window", "root", os.path.join(folder, name + ".png")], check=False)
 
 
 def dismiss(caption, expected_text):
@@ -39,9 +49,113 @@ def log_in():
     return window(APP, "汽修管理系统", seconds=30, role="frame")
 
 
+def seed():
+    """What the master-data windows would have made: a supplier and two parts."""
+    out = isql("INSERT INTO TB_SUPPLIER (SUPPLIER_NAME, CONTACTOR, PHONE) VALUES ('%s', '王经理', '010-66668888');\n"
+               "INSERT INTO TB_COMMODITY (COMMODITY_NAME, UNIT_ID, STANDARD_ID) VALUES ('%s', 1, 1);\n"
+               "INSERT INTO TB_COMMODITY (COMMODITY_NAME, UNIT_ID, STANDARD_ID) VALUES ('%s', 3, 4);\n"
+               "COMMIT;\n" % (SUPPLIER, FILTER, PADS))
+    if "Statement failed" in out or "error" in out.lower():
+        raise Failure("seeding failed: " + out)
+
+
+def node(main, caption):
+    click(wait("the node " + caption, lambda: find(find(main, role="tree"), role="table cell", name=caption)))
+
+
+def show_list(main, root, caption):
+    node(main, caption)
+    wait("the list " + caption, lambda: find(main, role="label", name="业务导航：%s->%s" % (root, caption)))
+
+
+def pick(dialog, caption, name):
+    """Chooses name in a lookup field's list: its button is the field's right end."""
+    lookup = wait("the field " + caption, lambda: find(dialog, name=caption, showing=True))
+    e = lookup.queryComponent().getExtents(0)
+    subprocess.run(["xdotool", "mousemove", str(e.x + e.width - e.height // 2), str(e.y + e.height // 2),
+                    "click", "1"], check=True)
+    cell = wait("the list of " + caption, lambda: find(dialog, role="table cell", name=name, showing=True))
+    click(cell, double=True)
+    wait("the chosen " + caption, lambda: lookup.description == name)
+
+
+def choose_part(dialog, typed, name):
+    """Types into the search and double-clicks the part in what it found."""
+    set_text(field(dialog, "查询商品"), typed)
+    found = wait("the search results", lambda: find(dialog, role="table", name="查询结果", showing=True))
+    click(wait("the part " + name, lambda: find(found, role="table cell", name=name, showing=True)), double=True)
+
+
+def add_line(dialog, listname, name, values):
+    for caption, text in values:
+        set_text(field(dialog, caption), text)
+    click(button(dialog, "加入"))
+    lines = wait("the list " + listname, lambda: find(dialog, role="table", name=listname))
+    wait(name + " in " + listname, lambda: find(lines, role="table cell", name=name))
+
+
+def stock_in(main):
+    node(main, "配件入库")
+    storage = window(APP, "配件入库", role="dialog")
+    pick(storage, "供应商", SUPPLIER)
+    choose_part(storage, "滤清", FILTER)
+    add_line(storage, "入库清单", FILTER, (("进货数量", "5"), ("进货价", "20"), ("参考售价", "35")))
+    choose_part(storage, "刹车", PADS)
+    add_line(storage, "入库清单", PADS, (("进货数量", "4"), ("进货价", "120"), ("参考售价", "180")))
+    shot("storage")
+    click(button(storage, "保存"))
+    gone(APP, "配件入库")
+
+
+def counter_sale(main):
+    node(main, "配件销售")
+    sales = window(APP, "配件销售", role="dialog")
+    choose_part(sales, "机油", FILTER)
+    add_line(sales, "配件清单", FILTER, (("销售数量", "2"),))   # at the reference price
+    shot("sales")
+    click(button(sales, "保存"))
+    gone(APP, "配件销售")
+
+
+def checkout(main):
+    show_list(main, "维修业务", "送修登记")
+    cell = wait("the order in the list", lambda: find(main, role="table cell", name=PLATE, showing=True))
+    click(cell)
+    e = cell.queryComponent().getExtents(0)
+    subprocess.run(["xdotool", "mousemove", str(e.x + e.width // 2), str(e.y + e.height // 2), "click", "3"],
+                   check=True)
+    click(wait("the pop-up item 维修结账", lambda: find(application(APP), role="menu item", name="维修结账",
+                                                      showing=True)))
+    pay = window(APP, "结账", role="dialog")
+    choose_part(pay, "刹车", PADS)
+    add_line(pay, "配件清单", PADS, (("销售数量", "1"),))
+    set_text(field(pay, "实收金额"), "1500")
+    shot("payment")
+    click(button(pay, "保存"))
+    gone(APP, "结账")
+
+
+def check_books(main):
+    """The three lists show what was done, and the database agrees."""
+    show_list(main, "配件业务", "销售明细")
+    wait("the counter sale's total", lambda: find(main, role="table cell", name="70.00"))
+    wait("the checkout's parts total", lambda: find(main, role="table cell", name="180.00"))
+    show_list(main, "配件业务", "进货明细")
+    wait("the stock-in bill's total", lambda: find(main, role="table cell", name="580.00"))
+    show_list(main, "库存管理", "库存盘点")
+    for name in (FILTER, PADS):
+        wait(name + " in stock", lambda: find(main, role="table cell", name=name))
+    rows = isql("SELECT 'PAID=' || PAID || ' IS_PAY=' || IS_PAY FROM TB_REPAIR WHERE CAR_NO = '%s';\n"
+                "SELECT 'BILLS=' || COUNT(DISTINCT BILL_NO) || ' LINES=' || COUNT(*) FROM TB_SALES;\n"
+                "SELECT 'LOT ' || C.COMMODITY_NAME || '=' || K.STOCK_COUNT FROM TB_STOCK K "
+                "JOIN TB_COMMODITY C ON C.ID = K.COMMODITY_ID;\n" % PLATE)
+    for want in ("PAID=1500.00 IS_PAY=1", "BILLS=2 LINES=2", "LOT %s=3" % FILTER, "LOT %s=3" % PADS):
+        if want not in rows:
+            raise Failure("the database lacks %r: %s" % (want, rows))
+
+
 def register_order(main):
-    click(wait("the node 送修登记", lambda: find(find(main, role="tree"), role="table cell", name="送修登记")))
-    wait("the list 送修登记", lambda: find(main, role="label", name="业务导航：维修业务->送修登记"))
+    show_list(main, "维修业务", "送修登记")
     click(button(main, "新增"))
     repair = window(APP, "送修登记", role="dialog")
     set_text(field(repair, "客户姓名"), OWNER)
@@ -62,6 +176,7 @@ def register_order(main):
 
 
 def main():
+    seed()
     main_window = log_in()
     register_order(main_window)
     click(button(main_window, "刷新"))
@@ -75,7 +190,12 @@ def main():
     for want in (OWNER, PLATE, "接车人：管理员", "报价金额：1,200"):
         if want not in text:
             raise Failure("the ticket lacks %r:\n%s" % (want, text))
-    print("e2e: logged in, registered %s for %s, found it in the list, the database and the ticket" % (PLATE, OWNER))
+    stock_in(main_window)
+    counter_sale(main_window)
+    checkout(main_window)
+    check_books(main_window)
+    print("e2e: logged in, registered %s for %s, found it in the list, the database and the ticket; "
+          "stocked in, sold over the counter, checked the order out, and found them in the lists" % (PLATE, OWNER))
 
 
 if __name__ == "__main__":

@@ -573,6 +573,9 @@ private slots:
         auto w = NewWindow();
         AddLine(*w, QStringLiteral("节温器"), QStringLiteral("3"), QStringLiteral("40"), QStringLiteral("60"));
         QCOMPARE(w->trpSupplier->ID(), QStringLiteral("1"));
+        // The starting IDs show whose they are: no supplier 1 here, the administrator as buyer.
+        QCOMPARE(w->trpSupplier->Text(), QString());
+        QCOMPARE(w->trpBuyer->Text(), QStringLiteral("管理员"));
         Click(w->dtbStorage, opSave);
         QCOMPARE(rec.Messages.size(), 1);
         QCOMPARE(rec.Messages[0].Caption, QStringLiteral("警告"));

@@ -130,8 +130,10 @@ TfrmStorage::TfrmStorage(qint64 billNo, QWidget* parent)
 
     if (billNo > 0)
         OpenBill(billNo);
-    if (!FReadOnly)
+    if (!FReadOnly) {
+        ShowStartingNames();
         edtFind->setFocus();
+    }
 }
 
 TfrmStorage::~TfrmStorage()
@@ -206,6 +208,18 @@ int TfrmStorage::FindRowsShown() const
 }
 
 // ---- Opening a bill ------------------------------------------------------------------------
+
+void TfrmStorage::ShowStartingNames()
+{
+    // The lookups start at ID 1; the user sees whose name that is before it is stored, and an
+    // empty field where there is no such record (the save then refuses it).
+    const TFbResult supplier = Pool->Execute(QStringLiteral("SELECT SUPPLIER_NAME FROM TB_SUPPLIER WHERE ID = ?"),
+                                             {TFbValue::FromInt(trpSupplier->ID().toLongLong())});
+    trpSupplier->SetText(supplier.RowCount() ? supplier.At(0, 0).AsString() : QString());
+    const TFbResult buyer = Pool->Execute(QStringLiteral("SELECT EMPLOYEE_NAME FROM TB_EMPLOYEE WHERE ID = ?"),
+                                          {TFbValue::FromInt(trpBuyer->ID().toLongLong())});
+    trpBuyer->SetText(buyer.RowCount() ? buyer.At(0, 0).AsString() : QString());
+}
 
 void TfrmStorage::OpenBill(qint64 billNo)
 {

@@ -59,6 +59,7 @@ protected:
 private:
     void Layout();
     void OpenBill(qint64 billNo);
+    void ShowStartingNames();
     void MakeReadOnly();
     void AddToList();
     void TakeLineBack();

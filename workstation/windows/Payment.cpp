@@ -32,6 +32,8 @@ TfrmPayment::TfrmPayment(QWidget* parent)
     dtbPayment->SetOptions(OptionBit(opSave) | OptionBit(opClose));
     dtbPayment->SetEnableds(OptionBit(opSave) | OptionBit(opClose));
     edtCash = new TLabeledEdit(QStringLiteral("实收金额"), dtbPayment);
+    edtCash->setFont(SongFont(15));   // the toolbar's own small face is for its captions
+    edtCash->EditLabel()->setFont(SongFont(15));
     edtCash->SetBounds(170, 9, 140, 22);
     edtCash->setMaxLength(AmountLength);
     edtCash->setText(QStringLiteral("0"));

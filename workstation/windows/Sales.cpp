@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 const QString TfraSales::NoPartChosen = QStringLiteral("请先在“查询商品”中输入配件名称，并双击查询结果选择要销售的库存配件！");
 
@@ -134,6 +135,20 @@ TfraSales::TfraSales(QWidget* parent)
                 if (row >= 0 && row == dbgrdFind->rowCount() - 1)
                     FetchMore();
             }));
+    dbgrdFind->viewport()->installEventFilter(this);
+}
+
+bool TfraSales::eventFilter(QObject* watched, QEvent* e)
+{
+    // The wheel turned down at the end asks for more, even while every row fetched fits and
+    // there is no scroll bar to move.
+    if (e->type() == QEvent::Wheel && watched == dbgrdFind->viewport()) {
+        const auto* w = static_cast<QWheelEvent*>(e);
+        const QScrollBar* bar = dbgrdFind->verticalScrollBar();
+        if (w->angleDelta().y() < 0 && bar->value() == bar->maximum())
+            RunGuarded([this] { FetchMore(); });
+    }
+    return QFrame::eventFilter(watched, e);
 }
 
 TfraSales::~TfraSales()

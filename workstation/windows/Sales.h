@@ -74,6 +74,9 @@ public:
 
     static const QString NoPartChosen;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 private:
     void WriteHeaders();
     void LoadLines(const QString& sql, const QString& key);

@@ -478,6 +478,51 @@ private slots:
         QVERIFY(!pool.InTransaction());
     }
 
+    // An attachment lost between units shows first when the next transaction starts; the unit
+    // fails whole and the one after it attaches again, in either kind of transaction.
+    void lostAttachmentAtATransactionsStart_data()
+    {
+        QTest::addColumn<bool>("explicitTransaction");
+        QTest::newRow("RunInTransaction") << false;
+        QTest::newRow("StartTransaction") << true;
+    }
+
+    void lostAttachmentAtATransactionsStart()
+    {
+        QFETCH(bool, explicitTransaction);
+        TConPool pool;
+        pool.Open(FDb->Location());
+        TDataSet* ds = pool.GetDataSet();
+        const auto unit = [&] {
+            if (explicitTransaction) {
+                pool.StartTransaction(ds);
+                pool.Execute(QStringLiteral("INSERT INTO TB_TOOL (TOOL_NAME, TOOL_COUNT) VALUES ('重连', 1)"));
+                pool.Commit(ds);
+            } else {
+                pool.RunInTransaction([&] {
+                    pool.Execute(QStringLiteral("INSERT INTO TB_TOOL (TOOL_NAME, TOOL_COUNT) VALUES ('重连', 1)"));
+                });
+            }
+        };
+        const qint64 before = Peek(QStringLiteral("SELECT COUNT(*) FROM TB_TOOL WHERE TOOL_NAME = '重连'")).At(0, 0).AsInt64();
+        const qint64 me =
+            pool.Execute(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE")).At(0, 0).AsInt64();
+        Peek(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = ?"), {TFbValue::FromInt(me)});
+        bool lost = false;
+        try {
+            unit();
+        } catch (const TFbError& e) {
+            lost = e.IsConnectionLost();
+        }
+        QVERIFY(lost);
+        QVERIFY(!pool.InTransaction());
+        unit();
+        QCOMPARE(Peek(QStringLiteral("SELECT COUNT(*) FROM TB_TOOL WHERE TOOL_NAME = '重连'")).At(0, 0).AsInt64(),
+                 before + 1);
+        QVERIFY(pool.Execute(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE")).At(0, 0).AsInt64() != me);
+        pool.FreeDataSet(ds);
+    }
+
     void closeDetaches()
     {
         TConPool pool;

@@ -303,7 +303,7 @@ void TConPool::StartTransaction(TDbObject* object)
     if (FTransaction)
         throw TFbError(QStringLiteral("已有一个活动的事务（%1），不能再开始事务").arg(FTransactionID));
     ReattachIfLost();
-    FTransaction = std::make_unique<TFbTransaction>(FConnection);
+    BeginTransaction();
     FTransactionID = d.TransactionID;
 }
 
@@ -337,7 +337,7 @@ void TConPool::RunInTransaction(const std::function<void()>& work, int attempts)
         throw TFbError(QStringLiteral("已有一个活动的事务，不能再开始事务"));
     for (int attempt = 1;; ++attempt) {
         ReattachIfLost();
-        FTransaction = std::make_unique<TFbTransaction>(FConnection);
+        BeginTransaction();
         FTransactionID = 0;
         try {
             work();
@@ -361,6 +361,17 @@ TFbResult TConPool::Execute(const QString& sql, const QVector<TFbValue>& params)
     ReattachIfLost();
     try {
         return FConnection.Execute(sql, params, FTransaction.get());
+    } catch (const TFbError& e) {
+        NoteError(e);
+        throw;
+    }
+}
+
+void TConPool::BeginTransaction()
+{
+    // A lost attachment often shows first here: noted, so that the next unit attaches again.
+    try {
+        FTransaction = std::make_unique<TFbTransaction>(FConnection);
     } catch (const TFbError& e) {
         NoteError(e);
         throw;

@@ -241,6 +241,7 @@ private:
     TTransDesc DescFor(TDbObject* object, bool* found) const;
     // A lost attachment is remembered and made anew before the next unit of work.
     void NoteError(const TFbError& e);
+    void BeginTransaction();
     void ReattachIfLost();
 
     TFbConnection FConnection;

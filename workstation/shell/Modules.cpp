@@ -1,6 +1,8 @@
 #include "Modules.h"
 
+#include "Payment.h"
 #include "Repair.h"
+#include "Sales.h"
 #include "Storage.h"
 
 #include "clsCommodity.h"
@@ -63,14 +65,14 @@ QVector<TModule> MakeTable()
         Row(QStringLiteral("送修登记"), repair, List<TRepair>(), NewEdit | Find | Payment, {}, OpenRepair),
         Row(ModuleNames::History, repair, List<TRepair>(), Find, QStringLiteral("IS_PAY = 1")),
         Row(QStringLiteral("配件入库"), parts, {}, 0, {}, OpenStorage),
-        Row(QStringLiteral("配件销售"), parts),
+        Row(QStringLiteral("配件销售"), parts, {}, 0, {}, OpenSales),
         Row(QStringLiteral("进货明细"), parts, List<TStorage>(), 0, {}, OpenStorage),
-        Row(QStringLiteral("销售明细"), parts, List<TSales>()),
+        Row(QStringLiteral("销售明细"), parts, List<TSales>(), 0, {}, OpenSales),
         Row(QStringLiteral("库存盘点"), stock, List<TStock>()),
         Row(QStringLiteral("工具管理"), stock, List<TTool>(), NewEdit),
         // Opened from the menus and the grid's pop-up only.
         Row(ModuleNames::TheUnit, QString()),
-        Row(ModuleNames::Payment, QString()),
+        Row(ModuleNames::Payment, QString(), {}, 0, {}, OpenPayment),
         Row(ModuleNames::Right, QString()),
     };
 }

@@ -27,7 +27,7 @@ struct TInLine {
     const char* ReferPrice;
 };
 
-// A part of the catalogue with the seed's unit "个" (1) and specification "标准" (1).
+// A part of the catalogue with the seed's unit "个" (1) and standard "标准" (1).
 inline qint64 MakePart(TConPool& pool, const QString& name)
 {
     return pool

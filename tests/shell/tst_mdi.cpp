@@ -20,6 +20,7 @@
 #include "Storage.h"
 #include "StringGrid.h"
 #include "TestDb.h"
+#include "Workstation.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -150,11 +151,7 @@ private slots:
     void init()
     {
         Folder = std::make_unique<QTemporaryDir>();
-        QFile f(Folder->filePath(QStringLiteral("configure.xml")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("<configure><countperpage>100</countperpage><ip>127.0.0.1</ip><port>4305</port>"
-                "<timeout>5</timeout><loginlist/></configure>");
-        f.close();
+        QVERIFY(WriteTestSettings(*Folder));
         Rec = std::make_unique<TRecorder>();
     }
 

@@ -13,6 +13,7 @@
 #include "TesselonHead.h"
 #include "Triple.h"
 #include "clsRepair.h"
+#include "Workstation.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -67,11 +68,7 @@ private slots:
     void initTestCase()
     {
         Folder = std::make_unique<QTemporaryDir>();
-        QFile f(Folder->filePath(QStringLiteral("configure.xml")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("<configure><countperpage>100</countperpage><ip>127.0.0.1</ip><port>4305</port>"
-                "<timeout>5</timeout><loginlist/><ticketpdf>ticket.pdf</ticketpdf></configure>");
-        f.close();
+        QVERIFY(WriteTestSettings(*Folder, "<ticketpdf>ticket.pdf</ticketpdf>"));
         QVERIFY(StartUp(Folder->path()));
         Tesselon::SetLibraryDir(QCoreApplication::applicationDirPath());
         Db = std::make_unique<TTestDb>();

@@ -18,6 +18,7 @@
 #include "TestDb.h"
 #include "Values.h"
 #include "clsSales.h"
+#include "Workstation.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -65,11 +66,7 @@ private slots:
     void initTestCase()
     {
         Folder = std::make_unique<QTemporaryDir>();
-        QFile f(Folder->filePath(QStringLiteral("configure.xml")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("<configure><countperpage>100</countperpage><ip>127.0.0.1</ip><port>4305</port>"
-                "<timeout>5</timeout><loginlist/></configure>");
-        f.close();
+        QVERIFY(WriteTestSettings(*Folder));
         QVERIFY(StartUp(Folder->path()));
         Db = std::make_unique<TTestDb>();
         QVERIFY2(Db->Ok(), qPrintable(Db->Error()));

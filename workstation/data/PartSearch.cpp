@@ -19,66 +19,92 @@ namespace {
 constexpr int NameChars = 32;
 // A pattern of NameChars characters, each escaped, and the two %.
 const char* const PatternType = "VARCHAR(70)";
-// Counting an entry list stops here: past it, one long list is as good as another.
-constexpr int CountCap = 256;
+// Counting an entry list stops here; past it, lists are compared by how thin they are.
+constexpr int CountCap = 64;
 // Counts remembered per search object, to choose a pair without counting it again as the
 // user types on; a count only chooses, so an old one never changes what is found.
 constexpr int CountMemory = 512;
 
 constexpr qint64 NoKey = std::numeric_limits<qint32>::min();
 
-// The parts whose name holds the pair (or character), after a part key, in part order: the
-// primary key of the index is walked in order, so the walk ends with the rows asked for.
-// Filled in with the values' places: the pair, the part key to go on after, the pattern.
+// The candidate parts after a part key, in part order, into :PART. Through the index: its
+// primary key walked in order from the pair and the key on, so the walk ends with the rows
+// asked for. The plan is given because the optimizer, led by the key's range, would rather
+// read every entry of the pair and sort them.
 const char* const GramParts =
-    "FROM TB_COMMODITY_GRAM T JOIN TB_COMMODITY C ON C.ID = T.COMMODITY_ID "
-    "WHERE T.GRAM = {GRAM} AND T.COMMODITY_ID {AFTER} AND C.COMMODITY_NAME LIKE {PATTERN} ESCAPE '\\' "
-    "ORDER BY T.GRAM, T.COMMODITY_ID";
-// A text without a character the index holds (only spaces): every name is read, in part order.
+    "FOR SELECT T.COMMODITY_ID FROM TB_COMMODITY_GRAM T "
+    "    WHERE T.GRAM = :GRAM AND T.COMMODITY_ID {AFTER} :AFTER_PART "
+    "    PLAN (T ORDER PK_COMMODITY_GRAM) ORDER BY T.GRAM, T.COMMODITY_ID INTO :PART DO ";
+// A text without a character the index holds (only spaces): every part.
 const char* const AllParts =
-    "FROM TB_COMMODITY C "
-    "WHERE C.ID {AFTER} AND C.COMMODITY_NAME LIKE {PATTERN} ESCAPE '\\' "
-    "ORDER BY C.ID";
+    "FOR SELECT C.ID FROM TB_COMMODITY C WHERE C.ID {AFTER} :AFTER_PART ORDER BY C.ID INTO :PART DO ";
 
-// ? : the rows, then those of the parts.
-const char* const CommoditySql =
-    "SELECT FIRST ? C.ID, C.COMMODITY_NAME, C.UNIT_ID, "
-    "COALESCE((SELECT U.UNIT_NAME FROM TB_UNIT U WHERE U.ID = C.UNIT_ID), '') AS UNIT_NAME, "
-    "C.STANDARD_ID, "
-    "COALESCE((SELECT S.STANDARD_NAME FROM TB_STANDARD S WHERE S.ID = C.STANDARD_ID), '') AS STANDARD_NAME ";
+// The part's own row, read afresh (a part deleted meanwhile leaves the name NULL), and
+// whether its whole name holds the text.
+const char* const ThePart =
+    "    NAME = NULL; "
+    "    SELECT C.COMMODITY_NAME, C.UNIT_ID, C.STANDARD_ID FROM TB_COMMODITY C WHERE C.ID = :PART "
+    "      INTO :NAME, :UNIT_ID, :STANDARD_ID; "
+    "    IF (NAME LIKE :PATTERN ESCAPE '\\') THEN ";
 
-// The matching parts one after another, and of each the lots holding stock in lot order,
-// until N rows are out: what follows is never read. The last part shown may have more lots,
-// so a further fetch starts at that part again, after its last lot.
-const char* const StockBlock =
-    "EXECUTE BLOCK (N INTEGER = ?, GRAM VARCHAR(2) = ?, AFTER_PART INTEGER = ?, PATTERN %1 = ?, "
-    "AFTER_LOT INTEGER = ?) "
-    "RETURNS (ID INTEGER, COMMODITY_ID INTEGER, COMMODITY_NAME VARCHAR(32), UNIT_NAME VARCHAR(32), "
-    "STANDARD_NAME VARCHAR(32), REFER_PRICE NUMERIC(15,2), STOCK_COUNT INTEGER) AS "
-    "DECLARE UNIT_ID INTEGER; DECLARE STANDARD_ID INTEGER; DECLARE NAMED SMALLINT; "
+// Each statement is a block that sends rows as it finds them and ends after N: what follows
+// is never read.
+const char* const CommodityBlock =
+    "EXECUTE BLOCK (N INTEGER = ?, GRAM VARCHAR(2) = ?, AFTER_PART INTEGER = ?, PATTERN {PATTERN} = ?) "
+    "RETURNS (ID INTEGER, COMMODITY_NAME VARCHAR(32), UNIT_ID INTEGER, UNIT_NAME VARCHAR(32), "
+    "STANDARD_ID INTEGER, STANDARD_NAME VARCHAR(32)) AS "
+    "DECLARE PART INTEGER; DECLARE NAME VARCHAR(32); "
     "BEGIN "
     "  IF (N <= 0) THEN EXIT; "
-    "  FOR SELECT C.ID, C.COMMODITY_NAME, C.UNIT_ID, C.STANDARD_ID %2 "
-    "      INTO :COMMODITY_ID, :COMMODITY_NAME, :UNIT_ID, :STANDARD_ID DO "
+    "  {PARTS} "
     "  BEGIN "
-    "    NAMED = 0; "
-    "    FOR SELECT K.ID, K.STOCK_COUNT, "
-    "               COALESCE((SELECT G.REFER_PRICE FROM TB_STORAGE G WHERE G.ID = K.STORAGE_ID), 0) "
-    "        FROM TB_STOCK K "
-    "        WHERE K.COMMODITY_ID = :COMMODITY_ID AND K.STOCK_COUNT > 0 "
-    "          AND (K.COMMODITY_ID > :AFTER_PART OR K.ID > :AFTER_LOT) "
-    "        ORDER BY K.ID "
-    "        INTO :ID, :STOCK_COUNT, :REFER_PRICE DO "
+    "    {PART} "
     "    BEGIN "
-    "      IF (NAMED = 0) THEN "
-    "      BEGIN "
-    "        UNIT_NAME = COALESCE((SELECT U.UNIT_NAME FROM TB_UNIT U WHERE U.ID = :UNIT_ID), ''); "
-    "        STANDARD_NAME = COALESCE((SELECT S.STANDARD_NAME FROM TB_STANDARD S WHERE S.ID = :STANDARD_ID), ''); "
-    "        NAMED = 1; "
-    "      END "
+    "      ID = PART; COMMODITY_NAME = NAME; "
+    "      UNIT_NAME = COALESCE((SELECT U.UNIT_NAME FROM TB_UNIT U WHERE U.ID = :UNIT_ID), ''); "
+    "      STANDARD_NAME = COALESCE((SELECT S.STANDARD_NAME FROM TB_STANDARD S WHERE S.ID = :STANDARD_ID), ''); "
     "      SUSPEND; "
     "      N = N - 1; "
     "      IF (N <= 0) THEN EXIT; "
+    "    END "
+    "  END "
+    "END";
+
+// The lots of each matching part that hold stock, in lot order; the last part shown may
+// have more lots, so a further fetch starts at that part again, after its last lot.
+const char* const StockBlock =
+    "EXECUTE BLOCK (N INTEGER = ?, GRAM VARCHAR(2) = ?, AFTER_PART INTEGER = ?, PATTERN {PATTERN} = ?, "
+    "AFTER_LOT INTEGER = ?) "
+    "RETURNS (ID INTEGER, COMMODITY_ID INTEGER, COMMODITY_NAME VARCHAR(32), UNIT_NAME VARCHAR(32), "
+    "STANDARD_NAME VARCHAR(32), REFER_PRICE NUMERIC(15,2), STOCK_COUNT INTEGER) AS "
+    "DECLARE PART INTEGER; DECLARE NAME VARCHAR(32); DECLARE UNIT_ID INTEGER; DECLARE STANDARD_ID INTEGER; "
+    "DECLARE NAMED SMALLINT; "
+    "BEGIN "
+    "  IF (N <= 0) THEN EXIT; "
+    "  {PARTS} "
+    "  BEGIN "
+    "    {PART} "
+    "    BEGIN "
+    "      NAMED = 0; "
+    "      FOR SELECT K.ID, K.STOCK_COUNT, "
+    "                 COALESCE((SELECT G.REFER_PRICE FROM TB_STORAGE G WHERE G.ID = K.STORAGE_ID), 0) "
+    "          FROM TB_STOCK K "
+    "          WHERE K.COMMODITY_ID = :PART AND K.STOCK_COUNT > 0 "
+    "            AND (K.COMMODITY_ID > :AFTER_PART OR K.ID > :AFTER_LOT) "
+    "          PLAN SORT (K INDEX (IX_STOCK_COMMODITY_COUNT)) ORDER BY K.ID "
+    "          INTO :ID, :STOCK_COUNT, :REFER_PRICE DO "
+    "      BEGIN "
+    "        IF (NAMED = 0) THEN "
+    "        BEGIN "
+    "          COMMODITY_ID = PART; COMMODITY_NAME = NAME; "
+    "          UNIT_NAME = COALESCE((SELECT U.UNIT_NAME FROM TB_UNIT U WHERE U.ID = :UNIT_ID), ''); "
+    "          STANDARD_NAME = COALESCE((SELECT S.STANDARD_NAME FROM TB_STANDARD S WHERE S.ID = :STANDARD_ID), ''); "
+    "          NAMED = 1; "
+    "        END "
+    "        SUSPEND; "
+    "        N = N - 1; "
+    "        IF (N <= 0) THEN EXIT; "
+    "      END "
     "    END "
     "  END "
     "END";
@@ -155,8 +181,9 @@ QString TPartSearch::ChooseGram(const QStringList& grams, bool* none)
         QStringList parts;
         QVector<TFbValue> params;
         for (const QString& g : ask) {
-            parts << QStringLiteral("SELECT COUNT(*) FROM (SELECT FIRST %1 1 AS X FROM TB_COMMODITY_GRAM T "
-                                    "WHERE T.GRAM = ? ORDER BY T.GRAM, T.COMMODITY_ID) Q")
+            parts << QStringLiteral("SELECT COUNT(*), MIN(Q.COMMODITY_ID), MAX(Q.COMMODITY_ID) FROM "
+                                    "(SELECT FIRST %1 T.COMMODITY_ID FROM TB_COMMODITY_GRAM T WHERE T.GRAM = ? "
+                                    "PLAN (T ORDER PK_COMMODITY_GRAM) ORDER BY T.GRAM, T.COMMODITY_ID) Q")
                          .arg(CountCap);
             params << TFbValue::FromText(g);
         }
@@ -170,13 +197,16 @@ QString TPartSearch::ChooseGram(const QStringList& grams, bool* none)
                 *none = true;   // a fresh count of none: no name holds the whole text
                 return QString();
             }
-            FCounts.insert(ask[k], n);
+            // A list cut at the cap is judged by how far its entries spread over the part
+            // keys: the wider, the thinner the list, the fewer parts it holds in all.
+            const double spread = double(r.At(k, 2).AsInt64() - r.At(k, 1).AsInt64() + 1);
+            FCounts.insert(ask[k], n < CountCap ? double(n) : double(CountCap) + 1e9 / spread);
         }
     }
     QString best;
-    int fewest = std::numeric_limits<int>::max();
+    double fewest = std::numeric_limits<double>::max();
     for (const QString& g : grams) {
-        const int n = FCounts.value(g, CountCap);
+        const double n = FCounts.value(g, double(CountCap));
         if (n < fewest) {
             fewest = n;
             best = g;
@@ -187,27 +217,20 @@ QString TPartSearch::ChooseGram(const QStringList& grams, bool* none)
 
 TFbResult TPartSearch::Fetch(int rows)
 {
-    const bool gram = !FGram.isEmpty();
     const bool stock = FSource == TPartSource::Stock;
-    QString parts = QString::fromLatin1(gram ? GramParts : AllParts);
+    QString sql = QString::fromLatin1(stock ? StockBlock : CommodityBlock);
+    QString parts = QString::fromLatin1(FGram.isEmpty() ? AllParts : GramParts);
+    // The catalogue goes on after the last part shown; the lots at the last part, after its lot.
+    parts.replace(QLatin1String("{AFTER}"), stock ? QLatin1String(">=") : QLatin1String(">"));
+    sql.replace(QLatin1String("{PARTS}"), parts)
+        .replace(QLatin1String("{PART}"), QLatin1String(ThePart))
+        .replace(QLatin1String("{PATTERN}"), QLatin1String(PatternType));
+    // One row more than shown tells whether there are more.
+    QVector<TFbValue> params = {TFbValue::FromInt(rows + 1), FGram.isEmpty() ? TFbValue() : TFbValue::FromText(FGram),
+                                TFbValue::FromInt(FLastPart), TFbValue::FromText(ContainsPattern(FText))};
     if (stock)
-        parts.replace(QLatin1String("{GRAM}"), QLatin1String(":GRAM"))
-            .replace(QLatin1String("{AFTER}"), QLatin1String(">= :AFTER_PART"))
-            .replace(QLatin1String("{PATTERN}"), QLatin1String(":PATTERN"));
-    else
-        parts.replace(QLatin1String("{GRAM}"), QLatin1String("?"))
-            .replace(QLatin1String("{AFTER}"), QLatin1String("> ?"))
-            .replace(QLatin1String("{PATTERN}"), QStringLiteral("CAST(? AS %1)").arg(QLatin1String(PatternType)));
-
-    QVector<TFbValue> params = {TFbValue::FromInt(rows + 1)};   // one more tells whether there are more
-    if (gram || stock)
-        params << (gram ? TFbValue::FromText(FGram) : TFbValue());
-    params << TFbValue::FromInt(FLastPart) << TFbValue::FromText(ContainsPattern(FText));
-    if (stock) {
         params << TFbValue::FromInt(FLastLot);
-        return FPool.Execute(QString::fromLatin1(StockBlock).arg(QLatin1String(PatternType), parts), params);
-    }
-    return FPool.Execute(QLatin1String(CommoditySql) + parts, params);
+    return FPool.Execute(sql, params);
 }
 
 void TPartSearch::Keep(TFbResult& r, int rows)

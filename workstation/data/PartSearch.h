@@ -61,5 +61,5 @@ private:
     QString FGram;   // the index entry walked; empty: every name is read
     qint64 FLastPart = 0;   // the key of the last row fetched: its part and (Stock) its lot
     qint64 FLastLot = 0;
-    QHash<QString, int> FCounts;   // parts per index entry, capped, as last counted
+    QHash<QString, double> FCounts;   // how many parts each index entry holds, as last judged
 };

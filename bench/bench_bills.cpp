@@ -15,7 +15,6 @@
 #include "PartSearch.h"
 #include "SchemaUpgrade.h"
 
-#include "BenchTiming.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -314,17 +314,30 @@ int RunBench(const QString& location, int runs, int workers, int billsEach)
         QStringLiteral("SELECT FIRST ? ID FROM TB_STOCK WHERE STOCK_COUNT > 0 ORDER BY ID DESC"), {TFbValue::FromInt(50 * runs)});
     if (lots.RowCount() < 50 * runs)
         throw TFbError(QStringLiteral("not enough lots with stock"));
-    int run = 0;
-    const double salesMs = Median(runs, [] {}, [&] {
+    // Each run timed; the median printed, every run on standard error.
+    const auto timeRuns = [&](const char* what, const std::function<void(int)>& work) {
+        std::vector<double> ms;
+        QStringList each;
+        for (int run = 0; run < runs; ++run) {
+            QElapsedTimer t;
+            t.start();
+            work(run);
+            ms.push_back(double(t.nsecsElapsed()) / 1e6);
+            each << QString::number(ms.back(), 'f', 1);
+        }
+        std::fprintf(stderr, "bench_bills: %s, ms each: %s\n", what, qPrintable(each.join(QLatin1Char(' '))));
+        std::sort(ms.begin(), ms.end());
+        return ms[ms.size() / 2];
+    };
+    const double salesMs = timeRuns("50-line sales bills", [&](int run) {
         TSalesBill b;
         b.OperatorId = 1;
         for (int k = 0; k < 50; ++k)
             b.Lines.push_back({lots.At(run * 50 + k, 0).AsInt64(), QStringLiteral("1"), QStringLiteral("88.00")});
-        ++run;
         SaveSalesBill(pool, b);
     });
     TRandom pick(7);
-    const double storageMs = Median(runs, [] {}, [&] {
+    const double storageMs = timeRuns("50-line stock-in bills", [&](int) {
         TStorageBill b;
         b.SupplierId = 1;
         b.BuyerId = 12;

@@ -107,9 +107,18 @@ QStringList Columns(TFbConnection& c, const QString& table)
 QMap<QString, QStringList> Content(TFbConnection& c, const QMap<QString, QStringList>& columns)
 {
     QMap<QString, QStringList> rows;
-    for (auto it = columns.begin(); it != columns.end(); ++it)
-        rows[it.key()] =
-            Lines(c, QStringLiteral("SELECT %1 FROM %2 ORDER BY ID").arg(it.value().join(QLatin1Char(',')), it.key()));
+    for (auto it = columns.begin(); it != columns.end(); ++it) {
+        // A table without an ID (the name index) is ordered by all its columns.
+        QString order = QStringLiteral("ID");
+        if (!it.value().contains(order)) {
+            QStringList all;
+            for (int k = 1; k <= it.value().size(); ++k)
+                all << QString::number(k);
+            order = all.join(QLatin1Char(','));
+        }
+        rows[it.key()] = Lines(
+            c, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(it.value().join(QLatin1Char(',')), it.key(), order));
+    }
     return rows;
 }
 

@@ -137,7 +137,10 @@ class TestMaintenance : public QObject {
         return out;
     }
 
-    // The end of a backup's content: the file is padded with zero bytes to a whole block.
+    // Where a backup's content surely still goes on: the file is filled up to a whole block of
+    // 512 bytes with what gbak's buffer held before, zeros in a small backup but old bytes in
+    // a larger one, so the content ends somewhere in the last block. A cut before that
+    // block's start always takes some of the content.
     static qint64 ContentSize(const QString& file)
     {
         QFile f(file);
@@ -147,6 +150,8 @@ class TestMaintenance : public QObject {
         qint64 n = bytes.size();
         while (n > 0 && bytes[n - 1] == 0)
             --n;
+        if (bytes.size() % 512 == 0 && bytes.size() > 512)
+            n = qMin(n, qint64(bytes.size()) - 512);
         return n;
     }
 

@@ -478,6 +478,39 @@ private slots:
         QVERIFY(!pool.InTransaction());
     }
 
+    // A unit prepares a repeated statement once and runs it with each line's own values; nothing
+    // stays prepared after the unit, so the table can be changed right after it.
+    void unitKeepsRepeatedStatementsForItsOwnTime()
+    {
+        TConPool pool;
+        pool.Open(FDb->Location());
+        const QString insert = QStringLiteral("INSERT INTO TB_TOOL (TOOL_NAME, TOOL_COUNT) VALUES (?, ?) RETURNING ID");
+        QVector<qint64> ids;
+        int keptInside = -1;
+        pool.RunInTransaction([&] {
+            for (int k = 1; k <= 3; ++k)
+                ids << pool.Execute(insert, {TFbValue::FromText(QStringLiteral("扳手%1").arg(k)), TFbValue::FromInt(k)})
+                           .At(0, 0)
+                           .AsInt64();
+            pool.Execute(QStringLiteral("SELECT COUNT(*) FROM TB_TOOL"));
+            keptInside = pool.Connection().KeptStatements();
+        });
+        QCOMPARE(keptInside, 2);
+        QCOMPARE(pool.Connection().KeptStatements(), 0);
+        QCOMPARE(ids.size(), 3);
+        for (int k = 0; k < 3; ++k) {
+            const TFbResult r =
+                Peek(QStringLiteral("SELECT TOOL_NAME, TOOL_COUNT FROM TB_TOOL WHERE ID = ?"), {TFbValue::FromInt(ids[k])});
+            QCOMPARE(r.At(0, 0).AsString(), QStringLiteral("扳手%1").arg(k + 1));
+            QCOMPARE(r.At(0, 1).AsInt64(), qint64(k + 1));
+        }
+        pool.Execute(QStringLiteral("ALTER TABLE TB_TOOL ADD KEPT_PROBE INTEGER"));
+        pool.Execute(QStringLiteral("ALTER TABLE TB_TOOL DROP KEPT_PROBE"));
+        // Outside a unit nothing is kept.
+        pool.Execute(insert, {TFbValue::FromText(QStringLiteral("钳子")), TFbValue::FromInt(1)});
+        QCOMPARE(pool.Connection().KeptStatements(), 0);
+    }
+
     // An attachment lost between units shows first when the next transaction starts; the unit
     // fails whole and the one after it attaches again, in either kind of transaction.
     void lostAttachmentAtATransactionsStart_data()

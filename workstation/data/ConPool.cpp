@@ -339,17 +339,23 @@ void TConPool::RunInTransaction(const std::function<void()>& work, int attempts)
         ReattachIfLost();
         BeginTransaction();
         FTransactionID = 0;
+        // A unit repeats its statements (a bill's lines): each is prepared once, and freed
+        // before the commit.
+        FConnection.KeepStatements();
         try {
             work();
+            FConnection.FreeStatements();
             FTransaction->Commit();
             FTransaction.reset();
             return;
         } catch (const TFbError& e) {
+            FConnection.FreeStatements();
             NoteError(e);
             FTransaction.reset();   // rolls back
             if (!e.IsUpdateConflict() || attempt >= attempts)
                 throw;
         } catch (...) {
+            FConnection.FreeStatements();
             FTransaction.reset();
             throw;
         }

@@ -618,14 +618,34 @@ void FillInput(IMessageMetadata* meta, const QVector<TFbValue>& params, const st
     }
 }
 
-TFbResult RunStatement(IAttachment* att, ITransaction* tra, const QString& sql, const QVector<TFbValue>& params)
+IStatement* Prepare(IAttachment* att, ITransaction* tra, const QByteArray& text)
+{
+    TStatus s;
+    try {
+        return att->prepare(&s, tra, unsigned(text.size()), text.constData(), 3, IStatement::PREPARE_PREFETCH_METADATA);
+    } catch (const FbException& e) {
+        Rethrow(e);
+    }
+    return nullptr;
+}
+
+// Frees a prepared statement; a connection already gone only lets go of it.
+void FreeStatement(IStatement* stmt)
+{
+    TStatus s;
+    try {
+        stmt->free(&s);   // releases on success
+    } catch (const FbException&) {
+        stmt->release();
+    }
+}
+
+// Runs a prepared statement with its values; the statement stays the caller's.
+TFbResult RunPrepared(IAttachment* att, ITransaction* tra, IStatement* stmt, const QVector<TFbValue>& params)
 {
     TStatus s;
     TFbResult result;
     try {
-        const QByteArray text = sql.toUtf8();
-        TFbRef<IStatement> stmt(
-            att->prepare(&s, tra, unsigned(text.size()), text.constData(), 3, IStatement::PREPARE_PREFETCH_METADATA));
         TFbRef<IMessageMetadata> inMeta(stmt->getInputMetadata(&s));
         const unsigned inCount = inMeta->getCount(&s);
         if (inCount != unsigned(params.size()))
@@ -671,12 +691,20 @@ TFbResult RunStatement(IAttachment* att, ITransaction* tra, const QString& sql, 
                     result.Cells.push_back(DecodeCell(att, tra, outMeta.get(), i, outBuf.data()));
             result.RowsAffected = qint64(stmt->getAffectedRecords(&s));
         }
-        stmt->free(&s);
-        stmt.Forget();
     } catch (const FbException& e) {
         Rethrow(e);
     }
     return result;
+}
+
+TFbResult RunStatement(IAttachment* att, ITransaction* tra, const QString& sql, const QVector<TFbValue>& params)
+{
+    IStatement* stmt = Prepare(att, tra, sql.toUtf8());
+    struct TFree {
+        IStatement* S;
+        ~TFree() { FreeStatement(S); }
+    } free{stmt};
+    return RunPrepared(att, tra, stmt, params);
 }
 
 }   // namespace
@@ -717,8 +745,17 @@ void TFbConnection::Attach(const QString& location, const QString& user, const Q
     }
 }
 
+void TFbConnection::FreeStatements()
+{
+    for (auto& k : FKept)
+        FreeStatement(k.second);
+    FKept.clear();
+    FKeep = false;
+}
+
 void TFbConnection::Detach()
 {
+    FreeStatements();
     if (!FAttachment)
         return;
     TStatus s;
@@ -734,6 +771,29 @@ TFbResult TFbConnection::Execute(const QString& sql, const QVector<TFbValue>& pa
 {
     if (!FAttachment)
         throw TFbError(QStringLiteral("数据库尚未连接"));
+    if (tra && FKeep) {
+        const QByteArray text = sql.toUtf8();
+        IStatement* kept = nullptr;
+        for (const auto& k : FKept)
+            if (k.first == text)
+                kept = k.second;
+        if (!kept) {
+            kept = Prepare(FAttachment, tra->Handle(), text);
+            FKept.emplace_back(text, kept);
+        }
+        try {
+            return RunPrepared(FAttachment, tra->Handle(), kept, params);
+        } catch (const TFbError&) {
+            // A statement that failed is not trusted again (the connection may be gone).
+            for (auto it = FKept.begin(); it != FKept.end(); ++it)
+                if (it->second == kept) {
+                    FreeStatement(kept);
+                    FKept.erase(it);
+                    break;
+                }
+            throw;
+        }
+    }
     if (tra)
         return RunStatement(FAttachment, tra->Handle(), sql, params);
     TFbTransaction own(*this);

@@ -2,6 +2,7 @@
 // Our thin layer over the Firebird client's C++ interface: one attachment, read-committed
 // transactions, statements with bound parameters, results read whole into memory, and one
 // error type that keeps the status vector and the server's text.
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -12,11 +13,13 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace Firebird {
 class IAttachment;
 class ITransaction;
+class IStatement;
 class IStatus;
 }   // namespace Firebird
 
@@ -158,11 +161,20 @@ public:
     // committed before the call returns (rolled back when the statement fails).
     TFbResult Execute(const QString& sql, const QVector<TFbValue>& params = {}, TFbTransaction* tra = nullptr);
 
+    // Between KeepStatements and FreeStatements a text executed again runs on the statement
+    // prepared the first time: the lines of a bill repeat the same few statements. Nothing
+    // stays prepared beyond that, so no statement holds a table against a change of the schema.
+    void KeepStatements() { FKeep = true; }
+    void FreeStatements();   // never throws
+    int KeptStatements() const { return int(FKept.size()); }
+
     Firebird::IAttachment* Handle() const { return FAttachment; }
 
 private:
     Firebird::IAttachment* FAttachment = nullptr;
     QString FLocation;
+    bool FKeep = false;
+    std::vector<std::pair<QByteArray, Firebird::IStatement*>> FKept;
 };
 
 // A read-committed, record-version, wait, read-write transaction.

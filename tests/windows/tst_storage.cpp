@@ -830,12 +830,28 @@ private slots:
         QCOMPARE(w->dbgrdFind->RowCount() - 1, qMin(9, screen));
     }
 
-    void chooseByDoubleClick()
+    void choosePart_data()
     {
+        QTest::addColumn<bool>("byEnter");
+        QTest::newRow("double click") << false;
+        QTest::newRow("Enter") << true;
+    }
+
+    void choosePart()
+    {
+        QFETCH(bool, byEnter);
         auto w = NewWindow();
         w->edtFind->setText(QStringLiteral("机油"));
         QCOMPARE(w->dbgrdFind->RowCount(), 2);
-        DoubleClickRow(w->dbgrdFind, 1);
+        if (byEnter) {
+            QApplication::setActiveWindow(w.get());
+            w->dbgrdFind->SetRow(1);
+            w->dbgrdFind->setFocus();
+            QTest::keyClick(w->dbgrdFind, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->edtInCount));
+        } else {
+            DoubleClickRow(w->dbgrdFind, 1);
+        }
         QCOMPARE(w->strgrdInfo->RowTexts(1),
                  (QStringList{QString::number(Parts[QStringLiteral("机油滤芯")]), QStringLiteral("机油滤芯"), "个",
                               "标准"}));

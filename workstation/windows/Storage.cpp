@@ -501,7 +501,15 @@ bool TfrmStorage::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
-        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+        const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+        // Enter on a match chooses it, as a double click does, so the keyboard alone will do.
+        if (enter && watched == dbgrdFind && dbgrdFind->isVisible() && dbgrdFind->Row() > 0) {
+            const int row = dbgrdFind->Row();
+            RunGuarded([this, row] { dbgrdFindDblClick(row); });
+            edtInCount->setFocus();
+            return true;
+        }
+        if (enter) {
             focusNextChild();
             return true;
         }

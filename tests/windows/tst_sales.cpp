@@ -564,6 +564,12 @@ private slots:
         QCOMPARE(f->strgrdInfo->Cells(TfraSales::infStock, 1), QString::number(Lot(3)));
         QCOMPARE(f->strgrdInfo->Cells(TfraSales::infHeld, 1), QString::number(Held(Lot(3))));
         QCOMPARE(f->edtOutPrice->text(), QStringLiteral("30.00"));
+        // Back in the search box, the same matches show again for the next part.
+        QApplication::setActiveWindow(w.get());
+        f->edtOutCount->setFocus();
+        f->edtFind->setFocus();
+        QTRY_VERIFY(f->dbgrdFind->isVisible());
+        QCOMPARE(f->dbgrdFind->Cells(0, 1), QString::number(Lot(3)));
     }
 
     // The search fetches what the grid shows; scrolling to the bottom fetches the next screenful.

@@ -857,6 +857,12 @@ private slots:
                               "标准"}));
         QVERIFY(!w->dbgrdFind->isVisible());
         QCOMPARE(w->edtFind->text(), QStringLiteral("机油"));
+        // Back in the search box, the same matches show again for the next part.
+        QApplication::setActiveWindow(w.get());
+        w->edtInCount->setFocus();
+        w->edtFind->setFocus();
+        QTRY_VERIFY(w->dbgrdFind->isVisible());
+        QCOMPARE(w->dbgrdFind->Cells(1, 1), QStringLiteral("机油滤芯"));
     }
 
     void enterAndEscMoveTheFocus()

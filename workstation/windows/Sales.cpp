@@ -136,10 +136,15 @@ TfraSales::TfraSales(QWidget* parent)
                     FetchMore();
             }));
     dbgrdFind->viewport()->installEventFilter(this);
+    edtFind->installEventFilter(this);
 }
 
 bool TfraSales::eventFilter(QObject* watched, QEvent* e)
 {
+    // Back in the search box after choosing, the matches of its text show again: the next part
+    // of the same search needs no retyping.
+    if (e->type() == QEvent::FocusIn && watched == edtFind && dbgrdFind->isHidden() && !edtFind->text().isEmpty())
+        RunGuarded([this] { edtFindChange(); });
     // The wheel turned down at the end asks for more, even while every row fetched fits and
     // there is no scroll bar to move.
     if (e->type() == QEvent::Wheel && watched == dbgrdFind->viewport()) {

@@ -499,6 +499,11 @@ void TfrmStorage::GiveBackLookups()
 
 bool TfrmStorage::eventFilter(QObject* watched, QEvent* e)
 {
+    // Back in the search box after choosing, the matches of its text show again: the next part
+    // of the same search needs no retyping.
+    if (e->type() == QEvent::FocusIn && watched == edtFind && dbgrdFind->isHidden() && !edtFind->text().isEmpty()
+        && !FReadOnly)
+        RunGuarded([this] { edtFindChange(); });
     if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
         const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;

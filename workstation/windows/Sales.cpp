@@ -13,10 +13,7 @@
 #include "StringGrid.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QScrollBar>
-#include <QWheelEvent>
 
 const QString TfraSales::NoPartChosen = QStringLiteral("请先在“查询商品”中输入配件名称，并双击查询结果选择要销售的库存配件！");
 
@@ -102,14 +99,11 @@ TfraSales::TfraSales(QWidget* parent)
     strgrdList->setAccessibleName(QStringLiteral("配件清单"));
 
     // Over the chosen lot and the upper lines while it shows what was found.
-    dbgrdFind = new TStringGrid(this);
+    dbgrdFind = new TFindGrid(this);
     dbgrdFind->setGeometry(4, 68, 612, 220);
-    dbgrdFind->SetRowSelect(true);
     dbgrdFind->SetDefaultRowHeight(18);
     dbgrdFind->setAccessibleName(QStringLiteral("查询结果"));
     SetHeaders(dbgrdFind, FoundHeads);
-    dbgrdFind->SetRowCount(1);
-    dbgrdFind->hide();
     dbgrdFind->raise();
 
     WriteHeaders();
@@ -122,20 +116,9 @@ TfraSales::TfraSales(QWidget* parent)
     QWidget::setTabOrder(dbgrdFind, strgrdList);
 
     connect(edtFind, &QLineEdit::textChanged, this, Guarded([this](const QString&) { edtFindChange(); }));
-    connect(dbgrdFind, &TStringGrid::CellDoubleClicked, this,
-            Guarded([this](int, int) { dbgrdFindDblClick(); }));
+    connect(dbgrdFind, &TFindGrid::Chosen, this, Guarded([this](int) { dbgrdFindDblClick(); }));
     connect(dtbSub, &TDataToolBar::OnClick, this, Guarded([this](QObject*) { dtbSubClick(); }));
     connect(strgrdList, &TStringGrid::CellClicked, this, Guarded([this](int, int) { strgrdListClick(); }));
-    // Only a screenful is fetched; reaching the bottom fetches the next one.
-    connect(dbgrdFind->verticalScrollBar(), &QScrollBar::valueChanged, this, Guarded([this](int value) {
-                if (value == dbgrdFind->verticalScrollBar()->maximum())
-                    FetchMore();
-            }));
-    connect(dbgrdFind, &QTableWidget::currentCellChanged, this, Guarded([this](int row, int, int, int) {
-                if (row >= 0 && row == dbgrdFind->rowCount() - 1)
-                    FetchMore();
-            }));
-    dbgrdFind->viewport()->installEventFilter(this);
     edtFind->installEventFilter(this);
 }
 
@@ -145,14 +128,6 @@ bool TfraSales::eventFilter(QObject* watched, QEvent* e)
     // of the same search needs no retyping.
     if (e->type() == QEvent::FocusIn && watched == edtFind && dbgrdFind->isHidden() && !edtFind->text().isEmpty())
         RunGuarded([this] { edtFindChange(); });
-    // The wheel turned down at the end asks for more, even while every row fetched fits and
-    // there is no scroll bar to move.
-    if (e->type() == QEvent::Wheel && watched == dbgrdFind->viewport()) {
-        const auto* w = static_cast<QWheelEvent*>(e);
-        const QScrollBar* bar = dbgrdFind->verticalScrollBar();
-        if (w->angleDelta().y() < 0 && bar->value() == bar->maximum())
-            RunGuarded([this] { FetchMore(); });
-    }
     return QFrame::eventFilter(watched, e);
 }
 
@@ -210,15 +185,22 @@ void TfraSales::LoadLines(const QString& sql, const QString& key)
 
 void TfraSales::OpenStockSearch()
 {
-    if (!FSearch && Pool)
+    if (!FSearch && Pool) {
         FSearch = std::make_unique<TPartSearch>(*Pool, TPartSource::Stock);
+        QStringList fields;
+        for (const char* f : FoundFields)
+            fields << QString::fromLatin1(f);
+        dbgrdFind->SetSearch(FSearch.get(), fields);
+    }
 }
 
 void TfraSales::CloseStockSearch()
 {
-    FSearch.reset();
-    if (dbgrdFind)
+    if (dbgrdFind) {
+        dbgrdFind->SetSearch(nullptr, {});
         dbgrdFind->hide();
+    }
+    FSearch.reset();
 }
 
 void TfraSales::SetReadOnly(bool on)
@@ -237,55 +219,14 @@ void TfraSales::SetReadOnly(bool on)
 
 int TfraSales::VisibleRows() const
 {
-    // Measured from the grid's own size, so that it holds while the grid is still hidden.
-    const QHeaderView* header = dbgrdFind->horizontalHeader();
-    const int captions = header->isHidden() ? 0 : header->sizeHint().height();
-    const int room = dbgrdFind->height() - 2 * dbgrdFind->frameWidth() - captions;
-    return qMax(1, room / dbgrdFind->verticalHeader()->defaultSectionSize());
+    return dbgrdFind->VisibleRows();
 }
 
 void TfraSales::edtFindChange()
 {
     if (!StockOpen() || FReadOnly)
         return;
-    const QString text = edtFind->text();
-    if (text.isEmpty()) {
-        FSearch->Clear();
-        dbgrdFind->hide();
-        return;
-    }
-    FSearch->Start(text, VisibleRows());
-    FFilling = true;
-    dbgrdFind->SetRowCount(1);
-    FFilling = false;
-    ShowFound();
-    if (dbgrdFind->isHidden() && FSearch->RowCount() > 0) {
-        dbgrdFind->show();
-        dbgrdFind->raise();
-    }
-}
-
-void TfraSales::ShowFound()
-{
-    const TFbResult& r = FSearch->Result();
-    int columns[FoundCount];
-    for (int c = 0; c < FoundCount; ++c)
-        columns[c] = r.ColumnIndex(QLatin1String(FoundFields[c]));
-    const int from = dbgrdFind->RowCount() - 1;   // rows already shown
-    FFilling = true;
-    dbgrdFind->SetRowCount(r.RowCount() + 1);
-    for (int row = from; row < r.RowCount(); ++row)
-        for (int c = 0; c < FoundCount; ++c)
-            dbgrdFind->SetCells(c, row + 1, columns[c] < 0 ? QString() : r.At(row, columns[c]).AsString().trimmed());
-    FFilling = false;
-}
-
-void TfraSales::FetchMore()
-{
-    if (FFilling || !FSearch || FSearch->AtEnd() || dbgrdFind->isHidden())
-        return;
-    if (FSearch->FetchMore(VisibleRows()))
-        ShowFound();
+    dbgrdFind->Find(edtFind->text());
 }
 
 void TfraSales::dbgrdFindDblClick()
@@ -308,8 +249,8 @@ void TfraSales::dbgrdFindDblClick()
 
 bool TfraSales::KeyPress(QObject* watched, QKeyEvent* k)
 {
-    if (watched == dbgrdFind && IsEnter(k) && dbgrdFind->isVisible() && dbgrdFind->Row() > 0) {
-        RunGuarded([this] { dbgrdFindDblClick(); });
+    if (watched == dbgrdFind && IsEnter(k) && !FReadOnly && dbgrdFind->Row() > 0 && dbgrdFind->isVisible()) {
+        RunGuarded([this] { dbgrdFind->ChooseCurrent(); });
         edtOutCount->setFocus();
         return true;
     }

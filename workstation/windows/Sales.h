@@ -3,6 +3,7 @@
 // lots in stock, choose one, enter count and price, build the list of lines), and the counter
 // sale window, which also shows an existing sales bill for reading.
 #include "Bills.h"
+#include "FindGrid.h"
 
 #include <QDialog>
 #include <QFrame>
@@ -32,7 +33,7 @@ public:
     QFrame* pnl2;
     TDataToolBar* dtbSub;
     TStringGrid* strgrdList;   // the bill's lines
-    TStringGrid* dbgrdFind;   // the lots found, hidden until a search finds some
+    TFindGrid* dbgrdFind;   // the lots found, hidden until a search finds some
 
     // The columns of strgrdList.
     enum { colStock, colCommodity, colName, colCount, colPrice, colUnit, colStandard, ListColumns };
@@ -80,8 +81,6 @@ protected:
 private:
     void WriteHeaders();
     void LoadLines(const QString& sql, const QString& key);
-    void ShowFound();
-    void FetchMore();
     void AddToList();
     void TakeLineBack();
     void DeleteLine();
@@ -95,7 +94,6 @@ private:
     bool FReadOnly = false;
     bool FEditingLine = false;
     int FEditRow = 0;   // the line taken back, written back in place
-    bool FFilling = false;   // the result grid is being filled: no fetching meanwhile
     qint64 FSavedBillNo = 0;
 };
 

@@ -16,10 +16,8 @@
 
 #include <QApplication>
 #include <QFrame>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
-#include <QWheelEvent>
 
 const QString TfrmStorage::NoPartChosen = QStringLiteral("请先在“查询商品”中输入配件名称，双击查询结果选择配件。");
 const QString TfrmStorage::NoLines = QStringLiteral("入库单中还没有配件，请先选择配件并加入清单，再保存。");
@@ -114,19 +112,8 @@ TfrmStorage::TfrmStorage(qint64 billNo, QWidget* parent)
     }
     connect(dtbStorage, &TDataToolBar::OnClick, this, Guarded(this, &TfrmStorage::dtbStorageClick));
     connect(edtFind, &QLineEdit::textChanged, this, Guarded([this](const QString&) { edtFindChange(); }));
-    connect(dbgrdFind, &TStringGrid::CellDoubleClicked, this,
-            Guarded([this](int, int row) { dbgrdFindDblClick(row); }));
+    connect(dbgrdFind, &TFindGrid::Chosen, this, Guarded([this](int row) { dbgrdFindDblClick(row); }));
     connect(strgrdList, &TStringGrid::CellClicked, this, Guarded([this](int, int row) { strgrdListClick(row); }));
-    // Reaching the bottom of the matches shown fetches the next screenful: the scroll bar at
-    // its end, or the current row moved onto the last one.
-    connect(dbgrdFind->verticalScrollBar(), &QScrollBar::valueChanged, this, Guarded([this](int value) {
-                if (value > 0 && value == dbgrdFind->verticalScrollBar()->maximum())
-                    FetchMoreFound();
-            }));
-    connect(dbgrdFind, &QTableWidget::currentCellChanged, this, Guarded([this](int row, int, int, int) {
-                if (row >= 0 && row == dbgrdFind->rowCount() - 1)
-                    FetchMoreFound();
-            }));
 
     if (billNo > 0)
         OpenBill(billNo);
@@ -138,6 +125,7 @@ TfrmStorage::TfrmStorage(qint64 billNo, QWidget* parent)
 
 TfrmStorage::~TfrmStorage()
 {
+    dbgrdFind->SetSearch(nullptr, {});   // the search goes before the grid does
     GiveBackLookups();
 }
 
@@ -181,15 +169,11 @@ void TfrmStorage::Layout()
     strgrdList->setAccessibleName(QStringLiteral("入库清单"));
 
     // Over the chosen part and the upper part of the lines, shown while there are matches.
-    dbgrdFind = new TStringGrid(this);
+    dbgrdFind = new TFindGrid(this);
     dbgrdFind->setGeometry(14, 144, 610, 200);
     dbgrdFind->SetDefaultRowHeight(RowHeight);
-    dbgrdFind->SetRowSelect(true);
-    dbgrdFind->SetEditing(false);
     SetCaptions(dbgrdFind, FindColumns);
-    dbgrdFind->SetRowCount(1);
     dbgrdFind->setAccessibleName(QStringLiteral("查询结果"));
-    dbgrdFind->hide();
 
     QWidget::setTabOrder(dtbStorage, pnl1);
     QWidget::setTabOrder(edtFind, edtInCount);
@@ -201,10 +185,7 @@ void TfrmStorage::Layout()
 
 int TfrmStorage::FindRowsShown() const
 {
-    // From the grid's own size, so that it is right before the grid is first shown.
-    const int header = dbgrdFind->horizontalHeader()->sizeHint().height();
-    const int inside = dbgrdFind->height() - 2 * dbgrdFind->frameWidth() - header;
-    return qMax(1, inside / RowHeight);
+    return dbgrdFind->VisibleRows();
 }
 
 // ---- Opening a bill ------------------------------------------------------------------------
@@ -258,53 +239,21 @@ void TfrmStorage::MakeReadOnly()
 
 void TfrmStorage::edtFindChange()
 {
-    const QString text = edtFind->text();
-    if (text.isEmpty()) {
-        HideFind();
-        if (FSearch)
-            FSearch->Clear();
+    if (FReadOnly)
         return;
-    }
-    if (!FSearch)
+    if (!FSearch) {
         FSearch = std::make_unique<TPartSearch>(*Pool, TPartSource::Commodity);
-    FSearch->Start(text, FindRowsShown());
-    {
-        const QSignalBlocker block(dbgrdFind->verticalScrollBar());
-        FFilling = true;
-        dbgrdFind->SetRowCount(1);
-        FFilling = false;
+        QStringList fields;
+        for (const TFindColumn& c : FindColumns)
+            fields << QString::fromLatin1(c.Field);
+        dbgrdFind->SetSearch(FSearch.get(), fields);
     }
-    ShowFound(0);
-    if (dbgrdFind->isHidden() && FSearch->RowCount() > 0) {
-        dbgrdFind->show();
-        dbgrdFind->raise();
-    }
-}
-
-void TfrmStorage::ShowFound(int fromRow)
-{
-    if (!FSearch)
-        return;
-    const TFbResult& r = FSearch->Result();
-    const int n = FSearch->RowCount();
-    int fields[FindColumnCount];
-    for (int c = 0; c < FindColumnCount; ++c)
-        fields[c] = r.ColumnIndex(QLatin1String(FindColumns[c].Field));
-    FFilling = true;
-    dbgrdFind->SetRowCount(n + 1);
-    for (int row = fromRow; row < n; ++row)
-        for (int c = 0; c < FindColumnCount; ++c)
-            dbgrdFind->SetCells(c, row + 1, fields[c] < 0 ? QString() : r.At(row, fields[c]).AsString());
-    FFilling = false;
+    dbgrdFind->Find(edtFind->text());
 }
 
 void TfrmStorage::FetchMoreFound()
 {
-    if (FFilling || !FSearch || FSearch->AtEnd() || dbgrdFind->isHidden())
-        return;
-    const int had = FSearch->RowCount();
-    FSearch->FetchMore(FindRowsShown());
-    ShowFound(had);
+    dbgrdFind->FetchMore();
 }
 
 void TfrmStorage::HideFind()
@@ -509,8 +458,7 @@ bool TfrmStorage::eventFilter(QObject* watched, QEvent* e)
         const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
         // Enter on a match chooses it, as a double click does, so the keyboard alone will do.
         if (enter && watched == dbgrdFind && dbgrdFind->isVisible() && dbgrdFind->Row() > 0) {
-            const int row = dbgrdFind->Row();
-            RunGuarded([this, row] { dbgrdFindDblClick(row); });
+            RunGuarded([this] { dbgrdFind->ChooseCurrent(); });
             edtInCount->setFocus();
             return true;
         }
@@ -522,14 +470,6 @@ bool TfrmStorage::eventFilter(QObject* watched, QEvent* e)
             focusPreviousChild();
             return true;
         }
-    }
-    // A wheel turned down at the end of the matches asks for more, even while every match
-    // fetched fits and there is no scroll bar to move.
-    if (e->type() == QEvent::Wheel && watched == dbgrdFind->viewport()) {
-        const auto* w = static_cast<QWheelEvent*>(e);
-        const QScrollBar* bar = dbgrdFind->verticalScrollBar();
-        if (w->angleDelta().y() < 0 && bar->value() == bar->maximum())
-            RunGuarded([this] { FetchMoreFound(); });
     }
     return QDialog::eventFilter(watched, e);
 }

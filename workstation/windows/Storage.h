@@ -2,6 +2,8 @@
 // The parts stock-in window: the parts bought in from a supplier are gathered as the lines of
 // one stock-in bill and saved together, each line with its own new stock lot; or a bill saved
 // earlier is shown, read-only.
+#include "FindGrid.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -31,7 +33,7 @@ public:
     TLabeledEdit* edtInPrice;
     TLabeledEdit* edtReferPrice;
     TStringGrid* strgrdInfo;   // the part chosen from the search: one row
-    TStringGrid* dbgrdFind;   // the search's matches, over the chosen part and the list
+    TFindGrid* dbgrdFind;   // the search's matches, over the chosen part and the list
     TStringGrid* strgrdList;   // the bill's lines
 
     // The bill shown; 0 for a new bill.
@@ -66,7 +68,6 @@ private:
     void DeleteLine();
     // True when the bill was saved (and the window is to close).
     bool Save();
-    void ShowFound(int fromRow);
     void HideFind();
     bool LineEmpty(int row) const;
     void GiveBackLookups();
@@ -74,7 +75,6 @@ private:
     qint64 FBillNo = 0;
     bool FReadOnly = false;
     int FEditingLine = 0;
-    bool FFilling = false;   // the search grid is being filled: its row moves are no user's
     std::unique_ptr<TPartSearch> FSearch;
 };
 

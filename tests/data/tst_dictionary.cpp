@@ -43,14 +43,16 @@ class TestDictionary : public QObject {
 
     qint64 AddUnit(const QString& name)
     {
-        return FLook->Execute(QStringLiteral("INSERT INTO TB_UNIT (ID, UNIT_NAME) VALUES (0, ?) RETURNING ID"), {T(name)})
+        return FLook
+            ->Execute(QStringLiteral("INSERT INTO TB_UNIT (ID, UNIT_NAME) VALUES (0, ?) RETURNING ID"), {T(name)})
             .At(0, 0)
             .AsInt64();
     }
 
     void AddPart(qint64 unit)
     {
-        FLook->Execute(QStringLiteral("INSERT INTO TB_COMMODITY (COMMODITY_NAME, UNIT_ID, STANDARD_ID) VALUES (?, ?, 0)"),
+        FLook->Execute(QStringLiteral(
+                           "INSERT INTO TB_COMMODITY (COMMODITY_NAME, UNIT_ID, STANDARD_ID) VALUES (?, ?, 0)"),
                        {T(QStringLiteral("机油滤清器")), I(unit)});
     }
 
@@ -283,11 +285,16 @@ private slots:
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
         QTest::addColumn<bool>("changed");
-        QTest::newRow("other letter case") << "kg" << "KG" << false;
-        QTest::newRow("same") << "个" << "个" << false;
-        QTest::newRow("empty") << "个" << "" << false;
-        QTest::newRow("other") << "个" << "只" << true;
-        QTest::newRow("blanks") << "个" << " 个" << true;
+        QTest::newRow("other letter case") << "kg"
+                                           << "KG" << false;
+        QTest::newRow("same") << "个"
+                              << "个" << false;
+        QTest::newRow("empty") << "个"
+                               << "" << false;
+        QTest::newRow("other") << "个"
+                               << "只" << true;
+        QTest::newRow("blanks") << "个"
+                                << " 个" << true;
     }
 
     void changedName()
@@ -414,6 +421,28 @@ private slots:
         QCOMPARE(g.Cell(2, zero), DicMark::Refused);
         QCOMPARE(g.Cell(2, empty), DicMark::Refused);
         QCOMPARE(r.Refusals.size(), 3);
+        QCOMPARE(Units(), QStringList{"1:个"});
+    }
+
+    // An error that is no refusal of the value stops the save at its row: the rows above keep
+    // their outcome, that row and the ones below keep their marks for another try.
+    void errorStopsAtItsRow()
+    {
+        FLook->Execute(QStringLiteral("CREATE EXCEPTION E_DIC_TEST 'the disk is full'"));
+        FLook->Execute(QStringLiteral("CREATE TRIGGER TB_UNIT_DIC_TEST FOR TB_UNIT BEFORE INSERT POSITION 5 AS "
+                                      "BEGIN IF (NEW.UNIT_NAME = '箱') THEN EXCEPTION E_DIC_TEST; END"));
+        TDicGrid g = LoadUnits();
+        const int a = Append(g, QStringLiteral("个"));
+        const int b = Append(g, QStringLiteral("箱"));
+        const int c = Append(g, QStringLiteral("套"));
+        const TDicSaveReport r = Save(g);
+        QVERIFY(r.Stopped());
+        QVERIFY(r.ErrorDetail.contains(QStringLiteral("disk is full"))
+                || r.Error.contains(QStringLiteral("disk is full")));
+        QCOMPARE(r.Stored, 1);
+        QCOMPARE(g.Cell(2, a), DicMark::Done);
+        QCOMPARE(g.Cell(2, b), DicMark::Add);
+        QCOMPARE(g.Cell(2, c), DicMark::Add);
         QCOMPARE(Units(), QStringList{"1:个"});
     }
 

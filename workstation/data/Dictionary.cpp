@@ -151,7 +151,8 @@ TDicSaveReport TDictionary::ApplyChanges(TDicGrid& grid)
         bool idOk = false;
         const qint64 id = idText.toLongLong(&idOk);
         if ((changing || removing) && (!idOk || id <= 0)) {
-            refuse(QStringLiteral("第%1行的编号“%2”不是已保存的%3编号。").arg(QString::number(row), idText, dic.DisplayName));
+            refuse(QStringLiteral("第%1行的编号“%2”不是已保存的%3编号。")
+                       .arg(QString::number(row), idText, dic.DisplayName));
             continue;
         }
         if (adding || changing) {
@@ -188,11 +189,11 @@ TDicSaveReport TDictionary::ApplyChanges(TDicGrid& grid)
                                                  "AND NOT EXISTS (SELECT 1 FROM TB_$REPLACE O WHERE O.ID <> ? AND %1)"),
                                   dic)
                                .arg(same));
-            FQuery->SetParams({TFbValue::FromText(nameCell), TFbValue::FromInt(id), TFbValue::FromInt(id),
-                               TFbValue::FromText(name)});
+            FQuery->SetParams(
+                {TFbValue::FromText(nameCell), TFbValue::FromInt(id), TFbValue::FromInt(id), TFbValue::FromText(name)});
         } else {
-            FQuery->SetSQL(
-                Formed(QStringLiteral("DELETE FROM TB_$REPLACE WHERE ID = ? AND NOT EXISTS (%1)"), dic).arg(dic.InUseQuery));
+            FQuery->SetSQL(Formed(QStringLiteral("DELETE FROM TB_$REPLACE WHERE ID = ? AND NOT EXISTS (%1)"), dic)
+                               .arg(dic.InUseQuery));
             FQuery->SetParams({TFbValue::FromInt(id), TFbValue::FromInt(id)});
         }
 
@@ -203,7 +204,8 @@ TDicSaveReport TDictionary::ApplyChanges(TDicGrid& grid)
             FQuery->Clear();
             const TErrorText t = DescribeError(e);
             if (IsRefusal(ClassifyError(e))) {
-                refuse(QStringLiteral("%1“%2”没有保存：%3").arg(dic.DisplayName, adding || changing ? name : idText, t.Text));
+                refuse(QStringLiteral("%1“%2”没有保存：%3")
+                           .arg(dic.DisplayName, adding || changing ? name : idText, t.Text));
                 continue;
             }
             report.Error = t.Text;
@@ -217,7 +219,8 @@ TDicSaveReport TDictionary::ApplyChanges(TDicGrid& grid)
         } else if (adding) {
             refuse(QStringLiteral("%1“%2”已经存在（可能刚由其他电脑保存），没有重复保存。").arg(dic.DisplayName, name));
         } else if (changing) {
-            refuse(QStringLiteral("%1“%2”已经存在，或编号%3已被其他电脑删除，没有修改。").arg(dic.DisplayName, name, idText));
+            refuse(QStringLiteral("%1“%2”已经存在，或编号%3已被其他电脑删除，没有修改。")
+                       .arg(dic.DisplayName, name, idText));
         } else {
             refuse(QStringLiteral("编号%1的%2还在使用（或已被删除），没有删除。").arg(idText, dic.DisplayName));
         }
@@ -249,8 +252,8 @@ TDic::TDic()
          QStringLiteral("部门"), 32},
         {QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE POST_ID = ?"), QStringLiteral("POST"), QStringLiteral("职位"),
          32},
-        {QStringLiteral("SELECT ID FROM TB_COMMODITY WHERE UNIT_ID = ?"), QStringLiteral("UNIT"), QStringLiteral("单位"),
-         32},
+        {QStringLiteral("SELECT ID FROM TB_COMMODITY WHERE UNIT_ID = ?"), QStringLiteral("UNIT"),
+         QStringLiteral("单位"), 32},
         {QStringLiteral("SELECT ID FROM TB_COMMODITY WHERE STANDARD_ID = ?"), QStringLiteral("STANDARD"),
          QStringLiteral("规格"), 32},
     };

@@ -24,6 +24,22 @@ TTheUnit ReadTheUnit(TConPool& pool)
     return unit;
 }
 
+void SaveTheUnit(TConPool& pool, const TTheUnit& unit)
+{
+    // The table is meant to hold one row; every row it has is updated so that whichever the
+    // reading finds first shows what was saved. A database without the row gets it here.
+    pool.Execute(QStringLiteral("MERGE INTO TB_THEUNIT T "
+                                "USING (SELECT CAST(? AS VARCHAR(64)) AS N, CAST(? AS VARCHAR(16)) AS P, "
+                                "CAST(? AS VARCHAR(32)) AS H, CAST(? AS VARCHAR(128)) AS A FROM RDB$DATABASE) S "
+                                "ON (1 = 1) "
+                                "WHEN MATCHED THEN UPDATE SET THEUNIT_NAME = S.N, PER_IN_CHAR = S.P, PHONE = S.H, "
+                                "ADDRESS = S.A "
+                                "WHEN NOT MATCHED THEN INSERT (THEUNIT_NAME, PER_IN_CHAR, PHONE, ADDRESS) "
+                                "VALUES (S.N, S.P, S.H, S.A)"),
+                 {TFbValue::FromText(unit.TheUnitName), TFbValue::FromText(unit.PerInChar),
+                  TFbValue::FromText(unit.Phone), TFbValue::FromText(unit.Address)});
+}
+
 void ApplyRightRow(TRightInfo& info, const QString& read, const QString& append, const QString& alter,
                    const QString& del)
 {

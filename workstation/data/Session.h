@@ -50,6 +50,15 @@ QString FindUser(TConPool& pool, const QString& userName, const QString& digest)
 
 // The company data: the first row of TB_THEUNIT, empty texts when the table is empty.
 TTheUnit ReadTheUnit(TConPool& pool);
+// What the columns of TB_THEUNIT hold, in GBK bytes.
+constexpr int TheUnitNameBytes = 64;
+constexpr int PerInCharBytes = 16;
+constexpr int TheUnitPhoneBytes = 32;
+constexpr int TheUnitAddressBytes = 128;
+// Stores the company data, all four texts bound, in one statement: the row is updated, or
+// created when the table has none. Database errors (a text too long, a character outside
+// GBK) are thrown.
+void SaveTheUnit(TConPool& pool, const TTheUnit& unit);
 
 // Adds one TB_RIGHT row's grants ("1" grants) to info; a set without read permission is
 // emptied, whatever the row says.

@@ -4,6 +4,7 @@
 #include "Repair.h"
 #include "Sales.h"
 #include "Storage.h"
+#include "TheUnit.h"
 
 #include "clsCommodity.h"
 #include "clsContact.h"
@@ -71,7 +72,7 @@ QVector<TModule> MakeTable()
         Row(QStringLiteral("库存盘点"), stock, List<TStock>()),
         Row(QStringLiteral("工具管理"), stock, List<TTool>(), NewEdit),
         // Opened from the menus and the grid's pop-up only.
-        Row(ModuleNames::TheUnit, QString()),
+        Row(ModuleNames::TheUnit, QString(), {}, 0, {}, OpenTheUnit),
         Row(ModuleNames::Payment, QString(), {}, 0, {}, OpenPayment),
         Row(ModuleNames::Right, QString()),
     };

@@ -126,10 +126,10 @@ private slots:
                                             << "李'四"
                                             << "0571-'%'"
                                             << "文一路'88'号, 50% 楼; --";
-        QTest::newRow("texts at their limits") << QString(32, QChar(0x4fee))   // 64 bytes
-                                               << QString(8, QChar(0x5468))   // 16 bytes
-                                               << QString(32, QLatin1Char('9'))
-                                               << QString(64, QChar(0x8def));   // 128 bytes
+        QTest::newRow("texts at their limits")
+            << QString(32, QChar(0x4fee))   // 64 bytes
+            << QString(8, QChar(0x5468))   // 16 bytes
+            << QString(32, QLatin1Char('9')) << QString(64, QChar(0x8def));   // 128 bytes
         QTest::newRow("all empty") << ""
                                    << ""
                                    << ""
@@ -171,7 +171,8 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("says");
         const QString emoji = QStringLiteral("文澜汽修") + QString::fromUcs4(U"\U0001F697");
-        QTest::newRow("emoji in the name") << "name" << emoji << TfrmTheUnit::NotGbkText.arg(QStringLiteral("单位名称"));
+        QTest::newRow("emoji in the name")
+            << "name" << emoji << TfrmTheUnit::NotGbkText.arg(QStringLiteral("单位名称"));
         QTest::newRow("emoji in the address")
             << "address" << QStringLiteral("文一路") + QString::fromUcs4(U"\U0001F600")
             << TfrmTheUnit::NotGbkText.arg(QStringLiteral("联系地址"));
@@ -179,8 +180,9 @@ private slots:
                                             << TfrmTheUnit::TooLongText.arg(QStringLiteral("单位名称")).arg(64).arg(66);
         QTest::newRow("person over 16 bytes") << "person" << QStringLiteral("欧阳") + QString(7, QChar(0x5468))
                                               << TfrmTheUnit::TooLongText.arg(QStringLiteral("负责人")).arg(16).arg(18);
-        QTest::newRow("phone over 32 bytes") << "phone" << QStringLiteral("电话") + QString(29, QLatin1Char('8'))
-                                             << TfrmTheUnit::TooLongText.arg(QStringLiteral("联系电话")).arg(32).arg(33);
+        QTest::newRow("phone over 32 bytes")
+            << "phone" << QStringLiteral("电话") + QString(29, QLatin1Char('8'))
+            << TfrmTheUnit::TooLongText.arg(QStringLiteral("联系电话")).arg(32).arg(33);
         QTest::newRow("address over 128 bytes")
             << "address" << QString(64, QChar(0x8def)) + QStringLiteral("1")
             << TfrmTheUnit::TooLongText.arg(QStringLiteral("联系地址")).arg(128).arg(129);
@@ -218,8 +220,8 @@ private slots:
         Click(w.dtbTheUnit, opSave);
         QCOMPARE(rec.Last(), QStringLiteral("记录保存成功！"));
         QCOMPARE(InTable().size(), 1);
-        QCOMPARE(Symbol.TheUnit.Phone, field == QStringLiteral("phone") ? QStringLiteral("新")
-                                                                        : QStringLiteral("0571-99999999"));
+        QCOMPARE(Symbol.TheUnit.Phone,
+                 field == QStringLiteral("phone") ? QStringLiteral("新") : QStringLiteral("0571-99999999"));
     }
 
     void missingRowIsCreated()

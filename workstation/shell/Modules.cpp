@@ -1,5 +1,6 @@
 #include "Modules.h"
 
+#include "Dic.h"
 #include "Payment.h"
 #include "Repair.h"
 #include "Sales.h"
@@ -61,7 +62,7 @@ QVector<TModule> MakeTable()
         Row(QStringLiteral("供应商"), basic, List<TSupplier>(), NewEdit),
         Row(QStringLiteral("通讯录"), basic, List<TContact>(), AddressBook),
         Row(QStringLiteral("人事档案"), basic, List<TEmployee>(), NewEdit),
-        Row(QStringLiteral("数据字典"), basic),
+        Row(QStringLiteral("数据字典"), basic, {}, 0, {}, OpenDic),
         Row(QStringLiteral("商品字典"), basic, List<TCommodity>(), NewEdit),
         Row(QStringLiteral("送修登记"), repair, List<TRepair>(), NewEdit | Find | Payment, {}, OpenRepair),
         Row(ModuleNames::History, repair, List<TRepair>(), Find, QStringLiteral("IS_PAY = 1")),

@@ -17,6 +17,15 @@ QString Decode(const QByteArray& bytes)
     return dec.decode(bytes);
 }
 
+bool Fits(const QString& text)
+{
+    QStringEncoder gbk("GBK");
+    if (!gbk.isValid())
+        return true;
+    (void)QByteArray(gbk.encode(text));
+    return !gbk.hasError();
+}
+
 int ByteLength(const QString& text)
 {
     return int(Encode(text).size());

@@ -1,6 +1,7 @@
 #include "PartSearch.h"
 
 #include "ConPool.h"
+#include "Gbk.h"
 
 #include <QStringEncoder>
 
@@ -131,16 +132,6 @@ QStringList GramsOf(const QString& text)
     return grams;
 }
 
-// A character outside GBK is in no name the database holds; binding it would only fail.
-bool FitsGbk(const QString& text)
-{
-    QStringEncoder gbk("GBK");
-    if (!gbk.isValid())
-        return true;
-    (void)QByteArray(gbk.encode(text));
-    return !gbk.hasError();
-}
-
 }   // namespace
 
 QString ContainsPattern(const QString& text)
@@ -255,7 +246,7 @@ void TPartSearch::Start(const QString& text, int rows)
     FText = text;
     if (text.isEmpty() || rows <= 0)
         return;
-    if (text.size() > NameChars || !FitsGbk(text))
+    if (text.size() > NameChars || !Gbk::Fits(text))
         return;   // in no name, so nothing to ask
     bool none = false;
     const QStringList grams = GramsOf(text);

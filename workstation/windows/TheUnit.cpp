@@ -29,14 +29,6 @@ TLabeledEdit* Field(const QString& caption, QWidget* parent, int y, int maxBytes
     return e;
 }
 
-// A character GBK has no code for would reach the database as "?" or not at all.
-bool FitsGbk(const QString& text)
-{
-    QStringEncoder gbk("GBK");
-    (void)QByteArray(gbk.encode(text));
-    return !gbk.hasError();
-}
-
 }   // namespace
 
 TfrmTheUnit::TfrmTheUnit(QWidget* parent)
@@ -92,7 +84,7 @@ bool TfrmTheUnit::TextsStorable()
     for (const auto& f : fields) {
         const QString text = f.Edit->text();
         QString problem;
-        if (!FitsGbk(text))
+        if (!Gbk::Fits(text))
             problem = NotGbkText.arg(f.Edit->Caption());
         else if (Gbk::ByteLength(text) > f.Bytes)
             problem = TooLongText.arg(f.Edit->Caption()).arg(f.Bytes).arg(Gbk::ByteLength(text));

@@ -52,8 +52,11 @@ cat > "$ws/configure.xml" <<XML
 <configure><countperpage>100</countperpage><ip>127.0.0.1</ip><port>$port</port><timeout>5</timeout><loginlist/><ticketpdf>ticket.pdf</ticketpdf></configure>
 XML
 
-(cd "$srv" && exec ./Haskett) & pids+=($!)
+(cd "$srv" && exec ./Haskett) & hpid=$!; pids+=($hpid)
 for _ in $(seq 100); do (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && break; sleep 0.1; done
+# Without a notification area Haskett shows its window at start; a window shown over the
+# workstation's would take the clicks meant for it. It is hidden once it shows.
+timeout 20 xdotool search --sync --onlyvisible --pid "$hpid" windowunmap %@ >/dev/null 2>&1 || true
 (cd "$ws" && exec ./Wrenfield) & wpid=$!; pids+=($wpid)
 
 E2E_DB="$srv/DATA/DATA.FDB" E2E_TICKET="$ws/ticket.pdf" /usr/bin/python3 "$here/e2e.py" ||

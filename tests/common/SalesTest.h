@@ -10,6 +10,7 @@
 #include "Sales.h"
 #include "StringGrid.h"
 #include "Values.h"
+#include "Workstation.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -64,14 +65,6 @@ inline QString Rows(TFbConnection& c, const QString& sql, const QVector<TFbValue
     return rows.join(QLatin1Char(';'));
 }
 
-inline void Click(TDataToolBar* bar, TOption o)
-{
-    QToolButton* b = bar->Button(o);
-    QVERIFY(b);
-    QVERIFY2(b->isEnabled(), qPrintable(b->text()));
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
 // The data row of a grid whose first cell is text; 0 when none.
 inline int RowOf(const TStringGrid* grid, const QString& text)
 {
@@ -113,24 +106,6 @@ inline void ClickLine(TfraSales* f, int row)
     QVERIFY(item);
     QTest::mouseClick(f->strgrdList->viewport(), Qt::LeftButton, {}, f->strgrdList->visualItemRect(item).center());
     QCOMPARE(f->strgrdList->Row(), row);
-}
-
-// Runs act on the next modal window once it is open; gives up after 10 s.
-inline void OnNextDialog(std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    const QDeadlineTimer deadline(10000);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, deadline] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w && !deadline.hasExpired())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (w)
-            act(w);
-    });
-    timer->start();
 }
 
 }   // namespace SalesTest

@@ -43,37 +43,6 @@ namespace {
 
 const QString Admin = QStringLiteral("管理员");
 
-// Runs `act` on the next modal window that opens, after it has opened. Gives up after 10 s,
-// so that a window that never opens leaves no timer behind.
-void OnNextDialog(std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    const QDeadlineTimer deadline(10000);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, deadline] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w && deadline.hasExpired()) {
-            timer->stop();
-            timer->deleteLater();
-            return;
-        }
-        if (!w)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(w);
-    });
-    timer->start();
-}
-
-void Click(TDataToolBar* bar, TOption option)
-{
-    QToolButton* b = bar->Button(option);
-    QVERIFY(b);
-    QVERIFY2(b->isEnabled(), qPrintable(b->text()));
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
 QStringList ReadLines(const QString& path)
 {
     QFile f(path);

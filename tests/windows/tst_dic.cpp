@@ -28,33 +28,9 @@ namespace {
 using TestValues::I;
 using TestValues::T;
 
-void Click(TDataToolBar* bar, TOption o)
-{
-    QToolButton* b = bar->Button(o);
-    QVERIFY(b);
-    QVERIFY2(b->isEnabled(), qPrintable(b->text()));
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
 bool Enabled(TDataToolBar* bar, TOption o)
 {
     return HasOption(bar->Enableds(), o) && bar->Button(o) && bar->Button(o)->isEnabled();
-}
-
-// Runs act on the next modal window once it has opened.
-void OnNextDialog(std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(w);
-    });
-    timer->start();
 }
 
 // What the user does in "数据更新": types the name (unless null) and leaves with 保存 or 关闭.

@@ -25,13 +25,6 @@
 
 namespace {
 
-void Click(TDataToolBar* bar, TOption o)
-{
-    QToolButton* b = bar->Button(o);
-    QVERIFY(b && b->isEnabled());
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
 }   // namespace
 
 class TestRepair : public QObject {

@@ -32,14 +32,6 @@ using namespace TestValues;
 
 namespace {
 
-void Click(TDataToolBar* bar, TOption o)
-{
-    QToolButton* b = bar->Button(o);
-    QVERIFY(b);
-    QVERIFY2(b->isEnabled(), qPrintable(b->text()));
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
 // A click on a line of a grid, where the user would click.
 void ClickRow(TStringGrid* grid, int row)
 {
@@ -82,22 +74,6 @@ QStringList LineTexts(const TfrmStorage& w, int row)
 void Settle()
 {
     QCoreApplication::processEvents();
-}
-
-// Runs act on the next modal window once it has opened.
-void OnNextDialog(std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(w);
-    });
-    timer->start();
 }
 
 }   // namespace

@@ -22,13 +22,6 @@
 
 namespace {
 
-void Click(TDataToolBar* bar, TOption o)
-{
-    QToolButton* b = bar->Button(o);
-    QVERIFY(b && b->isEnabled());
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
 const TTheUnit Stored{QStringLiteral("文澜汽车修理厂"), QStringLiteral("周师傅"), QStringLiteral("0571-88886666"),
                       QStringLiteral("杭州市西湖区文一路88号")};
 

@@ -102,3 +102,26 @@ private:
     TOptions FOptions = DefaultOptions;
     TOptions FEnableds = DefaultOptions;
 };
+
+// For a save handler: the toolbar disables 保存 on its click; unless Done() is called, this
+// gives it back when the handler ends, also when an error leaves it, so that a refused or
+// failed save loses nothing typed and closing still asks.
+class TSaveAgain {
+public:
+    explicit TSaveAgain(TDataToolBar* bar)
+        : FBar(bar)
+    {
+    }
+    ~TSaveAgain()
+    {
+        if (!FDone)
+            FBar->SetEnableds(FBar->Enableds() | OptionBit(opSave));
+    }
+    TSaveAgain(const TSaveAgain&) = delete;
+    TSaveAgain& operator=(const TSaveAgain&) = delete;
+    void Done() { FDone = true; }
+
+private:
+    TDataToolBar* FBar;
+    bool FDone = false;
+};

@@ -419,3 +419,16 @@ void TTriple::paintEvent(QPaintEvent*)
     if (!FIcon.isNull())
         FIcon.paint(&p, QRect(box.right() + 1 + 1, offset, h, h));
 }
+
+void LendPoolDataSets(TTriple* lookup)
+{
+    QObject::connect(lookup, &TTriple::OnBeforeSelect, lookup, Guarded([](TTriple* t) {
+                         if (!t->DataSet() && Pool)
+                             t->SetDataSet(Pool->GetDataSet());
+                     }));
+    QObject::connect(lookup, &TTriple::OnAfterSelect, lookup, Guarded([](TTriple* t) {
+                         if (t->DataSet() && Pool)
+                             Pool->FreeDataSet(t->DataSet());
+                         t->SetDataSet(nullptr);
+                     }));
+}

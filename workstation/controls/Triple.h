@@ -114,3 +114,7 @@ private:
     QPointer<QMenu> FMenu;
     bool FBusy = false;   // a menu or the search box has the focus: the list stays
 };
+
+// The lookup's list borrows a data set of the program's pool before it opens and gives it back
+// when it closes, as every entry window's lookups do.
+void LendPoolDataSets(TTriple* lookup);

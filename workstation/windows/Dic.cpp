@@ -204,18 +204,9 @@ void TfrmDic::dtbDictionaryClick()
     case opSave: {
         // The toolbar has just disabled 保存; a save stopped by a database error gives it back,
         // with the unsaved marks still in the grid.
-        bool finished = false;
-        struct TEnableAgain {
-            TfrmDic* W;
-            bool& Finished;
-            ~TEnableAgain()
-            {
-                if (!Finished)
-                    W->Enable(opSave, true);
-            }
-        } again{this, finished};
+        TSaveAgain again(dtbDictionary);
         Save();
-        finished = true;
+        again.Done();
         break;
     }
     default: break;

@@ -119,19 +119,11 @@ void TfrmPayment::dtbPaymentClick()
     if (dtbPayment->Option() != opSave || !FFound || FPaid)
         return;   // 保存 is off for an order that cannot be settled
     // The toolbar has just disabled 保存; a refused or failed save gives it back, the lines kept.
-    bool saved = false;
-    struct TEnableAgain {
-        TDataToolBar* Bar;
-        bool& Saved;
-        ~TEnableAgain()
-        {
-            if (!Saved)
-                Bar->SetEnableds(Bar->Enableds() | OptionBit(opSave));
-        }
-    } again{dtbPayment, saved};
-    saved = Save();
-    if (saved)
-        accept();
+    TSaveAgain again(dtbPayment);
+    if (!Save())
+        return;
+    again.Done();
+    accept();
 }
 
 bool TfrmPayment::eventFilter(QObject* watched, QEvent* e)

@@ -104,15 +104,7 @@ TfrmRepair::TfrmRepair(TRepair* list, bool edit, QWidget* parent)
         w->installEventFilter(this);
 
     // The lookup borrows a data set for its list and gives it back when the list closes.
-    connect(trpAccepter, &TTriple::OnBeforeSelect, this, Guarded([](TTriple* t) {
-                if (!t->DataSet())
-                    t->SetDataSet(Pool->GetDataSet());
-            }));
-    connect(trpAccepter, &TTriple::OnAfterSelect, this, Guarded([](TTriple* t) {
-                if (t->DataSet())
-                    Pool->FreeDataSet(t->DataSet());
-                t->SetDataSet(nullptr);
-            }));
+    LendPoolDataSets(trpAccepter);
     connect(dtbRepair, &TDataToolBar::OnClick, this, Guarded(this, &TfrmRepair::dtbRepairClick));
     connect(edtCarNo, &QLineEdit::editingFinished, this, Guarded(this, &TfrmRepair::edtCarNoExit));
     connect(mmoFault, &QPlainTextEdit::textChanged, this, [this] {
@@ -225,19 +217,10 @@ void TfrmRepair::dtbRepairClick()
         return;
     // The toolbar has just disabled 保存; a refused save gives it back, so that nothing typed
     // is lost and closing still asks.
-    bool saved = false;
-    struct TEnableAgain {
-        TfrmRepair* W;
-        bool& Saved;
-        ~TEnableAgain()
-        {
-            if (!Saved)
-                W->dtbRepair->SetEnableds(W->dtbRepair->Enableds() | OptionBit(opSave));
-        }
-    } again{this, saved};
-    saved = Save();
-    if (!saved)
+    TSaveAgain again(dtbRepair);
+    if (!Save())
         return;
+    again.Done();
     // Printed only for an order that exists; a printer's trouble leaves the order saved.
     if (chkPrint->isChecked())
         PrintTicket();

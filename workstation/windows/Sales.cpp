@@ -461,19 +461,11 @@ void TfrmSales::dtbSalesClick()
     if (dtbSales->Option() != opSave)
         return;
     // The toolbar has just disabled 保存; a refused or failed save gives it back, the lines kept.
-    bool saved = false;
-    struct TEnableAgain {
-        TDataToolBar* Bar;
-        bool& Saved;
-        ~TEnableAgain()
-        {
-            if (!Saved)
-                Bar->SetEnableds(Bar->Enableds() | OptionBit(opSave));
-        }
-    } again{dtbSales, saved};
-    saved = fraSales->SaveAsBill();
-    if (saved)
-        accept();
+    TSaveAgain again(dtbSales);
+    if (!fraSales->SaveAsBill())
+        return;
+    again.Done();
+    accept();
 }
 
 bool TfrmSales::eventFilter(QObject* watched, QEvent* e)

@@ -99,17 +99,8 @@ TfrmStorage::TfrmStorage(qint64 billNo, QWidget* parent)
         w->installEventFilter(this);
 
     // The lookups borrow a data set for their list and give it back when the list closes.
-    for (TTriple* t : {trpSupplier, trpBuyer}) {
-        connect(t, &TTriple::OnBeforeSelect, this, Guarded([](TTriple* sender) {
-                    if (!sender->DataSet())
-                        sender->SetDataSet(Pool->GetDataSet());
-                }));
-        connect(t, &TTriple::OnAfterSelect, this, Guarded([](TTriple* sender) {
-                    if (sender->DataSet())
-                        Pool->FreeDataSet(sender->DataSet());
-                    sender->SetDataSet(nullptr);
-                }));
-    }
+    LendPoolDataSets(trpSupplier);
+    LendPoolDataSets(trpBuyer);
     connect(dtbStorage, &TDataToolBar::OnClick, this, Guarded(this, &TfrmStorage::dtbStorageClick));
     connect(edtFind, &QLineEdit::textChanged, this, Guarded([this](const QString&) { edtFindChange(); }));
     connect(dbgrdFind, &TFindGrid::Chosen, this, Guarded([this](int row) { dbgrdFindDblClick(row); }));
@@ -412,17 +403,10 @@ void TfrmStorage::dtbStorageClick()
     case opSave: {
         // The toolbar has just disabled 保存; a refused save (or a database error on its way to
         // the general error display) gives it back, with every line kept.
-        bool saved = false;
-        struct TEnableAgain {
-            TfrmStorage* W;
-            bool& Saved;
-            ~TEnableAgain()
-            {
-                if (!Saved && !W->FReadOnly)
-                    W->dtbStorage->SetEnableds(W->dtbStorage->Enableds() | OptionBit(opSave));
-            }
-        } again{this, saved};
-        saved = Save();
+        TSaveAgain again(dtbStorage);
+        const bool saved = Save();
+        if (saved || FReadOnly)
+            again.Done();   // an opened bill never saves
         if (saved)
             accept();
         break;

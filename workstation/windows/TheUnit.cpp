@@ -119,19 +119,10 @@ void TfrmTheUnit::dtbTheUnitClick()
         return;
     // The toolbar has just disabled 保存; a refused save gives it back, so that nothing typed
     // is lost and closing still asks.
-    bool saved = false;
-    struct TEnableAgain {
-        TfrmTheUnit* W;
-        bool& Saved;
-        ~TEnableAgain()
-        {
-            if (!Saved)
-                W->dtbTheUnit->SetEnableds(W->dtbTheUnit->Enableds() | OptionBit(opSave));
-        }
-    } again{this, saved};
+    TSaveAgain again(dtbTheUnit);
     if (!Save())
         return;
-    saved = true;
+    again.Done();
     ShowMsg(Texts::RecordSaved, Texts::CaptionInfo, TMsgIcon::Information);
 }
 

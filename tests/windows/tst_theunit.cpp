@@ -3,6 +3,7 @@
 // columns cannot hold are refused before anything is written, and a missing row is created.
 #include "ConPool.h"
 #include "DataTool.h"
+#include "Entry.h"
 #include "FbClient.h"
 #include "Functions.h"
 #include "GlobalHead.h"
@@ -165,20 +166,20 @@ private slots:
         QTest::addColumn<QString>("says");
         const QString emoji = QStringLiteral("文澜汽修") + QString::fromUcs4(U"\U0001F697");
         QTest::newRow("emoji in the name")
-            << "name" << emoji << TfrmTheUnit::NotGbkText.arg(QStringLiteral("单位名称"));
+            << "name" << emoji << EntryTexts::NotGbk.arg(QStringLiteral("单位名称"));
         QTest::newRow("emoji in the address")
             << "address" << QStringLiteral("文一路") + QString::fromUcs4(U"\U0001F600")
-            << TfrmTheUnit::NotGbkText.arg(QStringLiteral("联系地址"));
+            << EntryTexts::NotGbk.arg(QStringLiteral("联系地址"));
         QTest::newRow("name over 64 bytes") << "name" << QString(33, QChar(0x4fee))
-                                            << TfrmTheUnit::TooLongText.arg(QStringLiteral("单位名称")).arg(64).arg(66);
+                                            << EntryTexts::TooLong.arg(QStringLiteral("单位名称")).arg(64).arg(66);
         QTest::newRow("person over 16 bytes") << "person" << QStringLiteral("欧阳") + QString(7, QChar(0x5468))
-                                              << TfrmTheUnit::TooLongText.arg(QStringLiteral("负责人")).arg(16).arg(18);
+                                              << EntryTexts::TooLong.arg(QStringLiteral("负责人")).arg(16).arg(18);
         QTest::newRow("phone over 32 bytes")
             << "phone" << QStringLiteral("电话") + QString(29, QLatin1Char('8'))
-            << TfrmTheUnit::TooLongText.arg(QStringLiteral("联系电话")).arg(32).arg(33);
+            << EntryTexts::TooLong.arg(QStringLiteral("联系电话")).arg(32).arg(33);
         QTest::newRow("address over 128 bytes")
             << "address" << QString(64, QChar(0x8def)) + QStringLiteral("1")
-            << TfrmTheUnit::TooLongText.arg(QStringLiteral("联系地址")).arg(128).arg(129);
+            << EntryTexts::TooLong.arg(QStringLiteral("联系地址")).arg(128).arg(129);
     }
 
     void refusedBeforeAnythingIsWritten()

@@ -32,6 +32,11 @@ bool PlainName(const QString& name)
 
 }   // namespace
 
+QString TTriple::NameStatement() const
+{
+    return PlainName(FDicName) ? QStringLiteral("SELECT %1_NAME FROM TB_%1 WHERE ID = ?").arg(FDicName) : QString();
+}
+
 TTriple::TTriple(QWidget* parent)
     : QWidget(parent)
 {

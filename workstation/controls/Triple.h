@@ -65,6 +65,9 @@ public:
     TStringGrid* ListGrid() const;
     QMenu* ListMenu() const;
     QString ListStatement() const { return FListSQL; }
+    // "SELECT <W>_NAME FROM TB_<W> WHERE ID = ?" for the DicName W; empty for a DicName that is
+    // no plain table word.
+    QString NameStatement() const;
 
     enum class TMouse { Normal = 0, Hover = 1, Pressed = 2 };
     TMouse MouseState() const { return FMouse; }

@@ -325,6 +325,12 @@ void TData::SetValue(const QString& fieldName, const QString& text)
     c->Value = v;
 }
 
+int TData::MaxLengthOf(const QString& fieldName) const
+{
+    const TRecInfo* c = Column(fieldName);
+    return c ? c->MaxLength : 0;
+}
+
 QString TData::GetValue(const QString& fieldName) const
 {
     const TRecInfo* c = Column(fieldName);

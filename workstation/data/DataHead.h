@@ -126,6 +126,8 @@ public:
     int GetKey(const QString& fieldName) const;
     void ClearValues();
     QString GetFieldText(const QString& fieldName) const;
+    // The longest value the column keeps, in GBK bytes; 0 for a column the source lacks.
+    int MaxLengthOf(const QString& fieldName) const;
 
     static QString CleanValue(const QString& text);
     static QString RemovePaging(const QString& sql);

@@ -1,11 +1,15 @@
 #include "Modules.h"
 
+#include "Commodity.h"
 #include "Dic.h"
+#include "Employee.h"
 #include "Payment.h"
 #include "Repair.h"
 #include "Sales.h"
 #include "Storage.h"
+#include "Supplier.h"
 #include "TheUnit.h"
+#include "Tool.h"
 
 #include "clsCommodity.h"
 #include "clsContact.h"
@@ -59,11 +63,11 @@ QVector<TModule> MakeTable()
     // In the tree's order; a row without a list opens its window when the node is chosen.
     // The business windows register their factories (Window) here as they are built.
     return {
-        Row(QStringLiteral("供应商"), basic, List<TSupplier>(), NewEdit),
+        Row(QStringLiteral("供应商"), basic, List<TSupplier>(), NewEdit, {}, OpenSupplier),
         Row(QStringLiteral("通讯录"), basic, List<TContact>(), AddressBook),
-        Row(QStringLiteral("人事档案"), basic, List<TEmployee>(), NewEdit),
+        Row(QStringLiteral("人事档案"), basic, List<TEmployee>(), NewEdit, {}, OpenEmployee),
         Row(QStringLiteral("数据字典"), basic, {}, 0, {}, OpenDic),
-        Row(QStringLiteral("商品字典"), basic, List<TCommodity>(), NewEdit),
+        Row(QStringLiteral("商品字典"), basic, List<TCommodity>(), NewEdit, {}, OpenCommodity),
         Row(QStringLiteral("送修登记"), repair, List<TRepair>(), NewEdit | Find | Payment, {}, OpenRepair),
         Row(ModuleNames::History, repair, List<TRepair>(), Find, QStringLiteral("IS_PAY = 1")),
         Row(QStringLiteral("配件入库"), parts, {}, 0, {}, OpenStorage),
@@ -71,7 +75,7 @@ QVector<TModule> MakeTable()
         Row(QStringLiteral("进货明细"), parts, List<TStorage>(), 0, {}, OpenStorage),
         Row(QStringLiteral("销售明细"), parts, List<TSales>(), 0, {}, OpenSales),
         Row(QStringLiteral("库存盘点"), stock, List<TStock>()),
-        Row(QStringLiteral("工具管理"), stock, List<TTool>(), NewEdit),
+        Row(QStringLiteral("工具管理"), stock, List<TTool>(), NewEdit, {}, OpenTool),
         // Opened from the menus and the grid's pop-up only.
         Row(ModuleNames::TheUnit, QString(), {}, 0, {}, OpenTheUnit),
         Row(ModuleNames::Payment, QString(), {}, 0, {}, OpenPayment),

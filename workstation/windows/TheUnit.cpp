@@ -3,7 +3,7 @@
 #include "Application.h"
 #include "ConPool.h"
 #include "DataTool.h"
-#include "Gbk.h"
+#include "Entry.h"
 #include "GlobalHead.h"
 #include "LabeledEdit.h"
 #include "Product.h"
@@ -11,11 +11,6 @@
 
 #include <QApplication>
 #include <QFrame>
-#include <QStringEncoder>
-
-const QString TfrmTheUnit::NotGbkText = QStringLiteral("“%1”中有不能保存的字符（例如表情符号），请删去后再保存。");
-const QString TfrmTheUnit::TooLongText =
-    QStringLiteral("“%1”太长：最多 %2 个字节（一个汉字算 2 个），现在是 %3 个。请缩短后再保存。");
 
 namespace {
 
@@ -72,34 +67,13 @@ TfrmTheUnit::TfrmTheUnit(QWidget* parent)
     edtName->setFocus();
 }
 
-bool TfrmTheUnit::TextsStorable()
-{
-    const struct {
-        TLabeledEdit* Edit;
-        int Bytes;
-    } fields[] = {{edtName, TheUnitNameBytes},
-                  {edtPerInChar, PerInCharBytes},
-                  {edtPhone, TheUnitPhoneBytes},
-                  {edtAddress, TheUnitAddressBytes}};
-    for (const auto& f : fields) {
-        const QString text = f.Edit->text();
-        QString problem;
-        if (!Gbk::Fits(text))
-            problem = NotGbkText.arg(f.Edit->Caption());
-        else if (Gbk::ByteLength(text) > f.Bytes)
-            problem = TooLongText.arg(f.Edit->Caption()).arg(f.Bytes).arg(Gbk::ByteLength(text));
-        if (problem.isEmpty())
-            continue;
-        ShowMsg(problem, Texts::CaptionWarning, TMsgIcon::Warning);
-        f.Edit->setFocus();
-        return false;
-    }
-    return true;
-}
-
 bool TfrmTheUnit::Save()
 {
-    if (!TextsStorable())
+    if (!TextsStorable({{edtName, TheUnitNameBytes},
+                        {edtPerInChar, PerInCharBytes},
+                        {edtPhone, TheUnitPhoneBytes},
+                        {edtAddress, TheUnitAddressBytes}},
+                       false))
         return false;
     TTheUnit unit;
     unit.TheUnitName = edtName->text();
@@ -108,6 +82,7 @@ bool TfrmTheUnit::Save()
     unit.Address = edtAddress->text();
     SaveTheUnit(*Pool, unit);
     // The next ticket prints what was just saved, not what the program started with.
+    // Set before the reading too, so that a failed reading still leaves what was saved.
     Symbol.TheUnit = unit;
     Symbol.TheUnit = ReadTheUnit(*Pool);
     return true;

@@ -21,14 +21,7 @@ public:
 
     void dtbTheUnitClick();
 
-    // "“%1”中有不能保存的字符（例如表情符号），请删去后再保存。" with the field's caption.
-    static const QString NotGbkText;
-    // "“%1”太长：最多 %2 个字节（一个汉字算 2 个），现在是 %3 个。请缩短后再保存。"
-    static const QString TooLongText;
-
 private:
-    // False, with the field focused and the user told, when a text cannot be stored whole.
-    bool TextsStorable();
     bool Save();
 };
 

@@ -395,6 +395,7 @@ private slots:
         QVERIFY2(Rec->Messages.isEmpty(), qPrintable(Rec->Last()));
         QCOMPARE(shown, caption);
         QCOMPARE(opened, 0);
+        QVERIFY(HasOption(Frm->dtbMain()->Enableds(), opNew));   // ready for the next record
         shown.clear();
         Frm->strgrdMain()->SetRow(1);
         Frm->strgrdMainClick();

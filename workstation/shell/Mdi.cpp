@@ -373,11 +373,16 @@ void TfrmMdi::dtbMainClick()
         if (!Symbol.ModuleName.isEmpty() && FCurrent)
             Refresh(*FCurrent, FGrid);
         break;
-    case opNew:
+    case opNew: {
         NewRecord(Symbol.ModuleName);
-        if (!HasOption(FToolBar->Enableds(), opNew))
-            AddEnabled(opEdit);
+        // The toolbar's own rule has just taken 新增 away; a list that takes new records keeps
+        // it at hand, so that the next part or supplier needs no second visit to the tree.
+        const TModule* module = FindModule(Symbol.ModuleName);
+        if (module && module->MakeList && module->CanNew)
+            AddEnabled(opNew);
+        AddEnabled(opEdit);
         break;
+    }
     case opEdit: EditRecord(Symbol.ModuleName); break;
     case opDelete: DeleteRecord(); break;
     case opFirst:

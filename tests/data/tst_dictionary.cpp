@@ -405,9 +405,9 @@ private slots:
         // they finish; either way the outcome is the same.
         auto oursRunning = [&] {
             return FLook
-                       ->Execute(QStringLiteral(
-                           "SELECT COUNT(*) FROM MON$STATEMENTS S WHERE S.MON$STATE = 1 "
-                           "AND S.MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND S.MON$SQL_TEXT STARTING WITH 'INSERT INTO TB_UNIT'"))
+                       ->Execute(QStringLiteral("SELECT COUNT(*) FROM MON$STATEMENTS S WHERE S.MON$STATE = 1 "
+                                                "AND S.MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND S.MON$SQL_TEXT "
+                                                "STARTING WITH 'INSERT INTO TB_UNIT'"))
                        .At(0, 0)
                        .AsInt64()
                 > 0;
@@ -466,7 +466,9 @@ private slots:
         FLook->Execute(QStringLiteral("INSERT INTO TB_STANDARD (ID, STANDARD_NAME) VALUES (0, '副厂')"));
         FLook->Execute(use);
         const auto count = [&] {
-            return FLook->Execute(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE ID IN (1, 2)").arg(table)).At(0, 0).AsInt64();
+            return FLook->Execute(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE ID IN (1, 2)").arg(table))
+                .At(0, 0)
+                .AsInt64();
         };
         QCOMPARE(count(), qint64(2));
         TBlindDic blind;

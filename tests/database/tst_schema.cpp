@@ -239,8 +239,7 @@ private slots:
             QTest::newRow(qPrintable(who + "chosen"))
                 << employee << 2 << 3 << true << (employee ? "2|3|维修工|财务部" : "2|3|件|小号");
             QTest::newRow(qPrintable(who + "none as 0")) << employee << 0 << 0 << true << "<null>|<null>||";
-            QTest::newRow(qPrintable(who + "none as NULL"))
-                << employee << -1 << -1 << true << "<null>|<null>||";
+            QTest::newRow(qPrintable(who + "none as NULL")) << employee << -1 << -1 << true << "<null>|<null>||";
             QTest::newRow(qPrintable(who + "first gone")) << employee << 999 << 1 << false << "";
             QTest::newRow(qPrintable(who + "second gone")) << employee << 1 << 999 << false << "";
         }

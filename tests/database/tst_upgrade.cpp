@@ -430,8 +430,7 @@ private slots:
 
         QCOMPARE(Lines(c, QStringLiteral("SELECT ID, UNIT_NAME FROM TB_UNIT ORDER BY ID")),
                  (QStringList{"1|个", "2|件", "3|套", "4|升", "5|只", "20|kg", "24|<null>", "25|<null>"}));
-        QCOMPARE(Lines(c, QStringLiteral("SELECT ID FROM TB_STANDARD ORDER BY ID")),
-                 (QStringList{"1", "2", "3", "4"}));
+        QCOMPARE(Lines(c, QStringLiteral("SELECT ID FROM TB_STANDARD ORDER BY ID")), (QStringList{"1", "2", "3", "4"}));
         QCOMPARE(Lines(c, QStringLiteral("SELECT ID FROM TB_POST ORDER BY ID")), (QStringList{"1", "2", "3", "4"}));
         QCOMPARE(Lines(c, QStringLiteral("SELECT ID, DEPARTMENT_NAME FROM TB_DEPARTMENT WHERE ID > 4 ORDER BY ID")),
                  QStringList{"50|It"});

@@ -1,7 +1,9 @@
 // The dictionary model against a real database: loading into the editing grid, IDs from the
 // table's generator, repeated names and entries in use refused (also when another workstation
 // stored or started using them after the grid was loaded), awkward names stored exactly or
-// refused with a clear sentence, and a second save doing nothing.
+// refused with a clear sentence, and a second save doing nothing. Behind the model's own tests
+// the database refuses too: a name another workstation has added but not yet committed, and
+// the removal of an entry in use that the model's test did not see.
 #include "ConPool.h"
 #include "Dictionary.h"
 #include "FbClient.h"
@@ -10,6 +12,7 @@
 
 #include <QtTest>
 
+#include <future>
 #include <memory>
 
 namespace {
@@ -18,6 +21,17 @@ using TestValues::I;
 using TestValues::T;
 
 const QString Unit = QStringLiteral("单位");
+
+// The four dictionaries with an in-use test that never finds a use: what the model would do
+// if another workstation started using an entry between its test and its delete.
+class TBlindDic : public TDic {
+public:
+    TBlindDic()
+    {
+        for (TDicInfo& d : FDictionaries)
+            d.InUseQuery = QStringLiteral("SELECT 1 FROM RDB$DATABASE WHERE CAST(? AS INTEGER) IS NULL");
+    }
+};
 
 }   // namespace
 
@@ -355,6 +369,126 @@ private slots:
         QCOMPARE(g.Cell(2, RowOf(g, l)), DicMark::Done);
         QCOMPARE(Units(), mark == DicMark::Done ? QStringList{} : QStringList{"1:kg"});
         QCOMPARE(r.Refusals.size(), mark == DicMark::Done ? 0 : 1);
+    }
+
+    // Another workstation has added the name and not yet committed: neither this save's test
+    // nor that one's sees the other's row. The unique index holds this insert until the other
+    // ends, then refuses it (the other committed) or lets it in (the other rolled back); the
+    // save never stops and never hangs.
+    void concurrentAdd_data()
+    {
+        QTest::addColumn<QString>("theirs");
+        QTest::addColumn<QString>("ours");
+        QTest::addColumn<bool>("theyCommit");
+        QTest::newRow("same name, they commit") << "kg"
+                                                << "kg" << true;
+        QTest::newRow("other case and blanks, they commit") << "kg"
+                                                            << " KG " << true;
+        QTest::newRow("they roll back") << "kg"
+                                        << " KG " << false;
+    }
+
+    void concurrentAdd()
+    {
+        QFETCH(QString, theirs);
+        QFETCH(QString, ours);
+        QFETCH(bool, theyCommit);
+        TDicGrid g = LoadUnits();
+        const int row = Append(g, ours);
+        const int other = Append(g, QStringLiteral("升"));
+        auto them = std::make_unique<TFbTransaction>(*FLook);
+        FLook->Execute(QStringLiteral("INSERT INTO TB_UNIT (ID, UNIT_NAME) VALUES (0, ?)"), {T(theirs)}, them.get());
+
+        FDic->SetDicIndex(2);
+        std::future<TDicSaveReport> saving = std::async(std::launch::async, [&] { return FDic->ApplyChanges(g); });
+        // Our insert is under way (held by their uncommitted entry, or about to be) before
+        // they finish; either way the outcome is the same.
+        auto oursRunning = [&] {
+            return FLook
+                       ->Execute(QStringLiteral("SELECT COUNT(*) FROM MON$STATEMENTS S WHERE S.MON$STATE = 1 "
+                                                "AND S.MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND S.MON$SQL_TEXT "
+                                                "STARTING WITH 'INSERT INTO TB_UNIT'"))
+                       .At(0, 0)
+                       .AsInt64()
+                > 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(oursRunning() || saving.wait_for(std::chrono::seconds(0)) == std::future_status::ready,
+                                 1500);
+        if (theyCommit)
+            them->Commit();
+        else
+            them->Rollback();
+        const TDicSaveReport r = saving.get();
+
+        QVERIFY2(!r.Stopped(), qPrintable(r.Error + " / " + r.ErrorDetail));
+        QCOMPARE(g.Cell(2, other), DicMark::Done);
+        if (theyCommit) {
+            QCOMPARE(g.Cell(2, row), DicMark::Refused);
+            QCOMPARE(r.Refusals.size(), 1);
+            QVERIFY2(r.Refusals[0].contains(ours.trimmed()), qPrintable(r.Refusals[0]));
+            // A refused insert may have used up a number of the generator: names only.
+            QStringList names;
+            for (const QString& u : Units())
+                names << u.section(QLatin1Char(':'), 1);
+            QCOMPARE(names, (QStringList{theirs, "升"}));
+        } else {
+            QCOMPARE(g.Cell(2, row), DicMark::Done);
+            QVERIFY(r.Refusals.isEmpty());
+            QCOMPARE(Units(), (QStringList{"2:" + ours.trimmed(), "3:升"}));
+        }
+    }
+
+    // An entry in use that the model's own test missed: the foreign key refuses the delete,
+    // the row is marked 失败 with the reason, and the save goes on.
+    void removeInUseRefusedByDatabase_data()
+    {
+        QTest::addColumn<int>("dic");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("use");   // makes ID 1 of the dictionary used
+        QTest::newRow("department") << 0 << "TB_DEPARTMENT"
+                                    << "INSERT INTO TB_EMPLOYEE (EMPLOYEE_NAME, DEPARTMENT_ID) VALUES ('李娜', 1)";
+        QTest::newRow("post") << 1 << "TB_POST"
+                              << "INSERT INTO TB_EMPLOYEE (EMPLOYEE_NAME, POST_ID) VALUES ('李娜', 1)";
+        QTest::newRow("unit") << 2 << "TB_UNIT"
+                              << "INSERT INTO TB_COMMODITY (COMMODITY_NAME, UNIT_ID) VALUES ('机油滤清器', 1)";
+        QTest::newRow("standard") << 3 << "TB_STANDARD"
+                                  << "INSERT INTO TB_COMMODITY (COMMODITY_NAME, STANDARD_ID) VALUES ('机油滤清器', 1)";
+    }
+
+    void removeInUseRefusedByDatabase()
+    {
+        QFETCH(int, dic);
+        QFETCH(QString, table);
+        QFETCH(QString, use);
+        FLook->Execute(QStringLiteral("INSERT INTO TB_UNIT (ID, UNIT_NAME) VALUES (0, 'kg')"));
+        FLook->Execute(QStringLiteral("INSERT INTO TB_UNIT (ID, UNIT_NAME) VALUES (0, 'l')"));
+        FLook->Execute(QStringLiteral("INSERT INTO TB_STANDARD (ID, STANDARD_NAME) VALUES (0, '原厂')"));
+        FLook->Execute(QStringLiteral("INSERT INTO TB_STANDARD (ID, STANDARD_NAME) VALUES (0, '副厂')"));
+        FLook->Execute(use);
+        const auto count = [&] {
+            return FLook->Execute(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE ID IN (1, 2)").arg(table))
+                .At(0, 0)
+                .AsInt64();
+        };
+        QCOMPARE(count(), qint64(2));
+        TBlindDic blind;
+        blind.SetDataSet(FDataSet);
+        blind.SetQuery(FQuery);
+        TDicGrid g;
+        blind.LoadDictionary(blind.ListNames()[dic], g);
+        g.SetCell(2, RowOf(g, 1), DicMark::Remove);
+        g.SetCell(2, RowOf(g, 2), DicMark::Remove);
+        blind.SetDicIndex(dic);
+        const TDicSaveReport r = blind.ApplyChanges(g);
+        QVERIFY2(!r.Stopped(), qPrintable(r.Error + " / " + r.ErrorDetail));
+        QCOMPARE(g.Cell(2, RowOf(g, 1)), DicMark::Refused);
+        QCOMPARE(g.Cell(2, RowOf(g, 2)), DicMark::Done);
+        QCOMPARE(r.Refusals.size(), 1);
+        QVERIFY2(r.Refusals[0].contains(QStringLiteral("使用")) && r.Refusals[0].contains(QStringLiteral("没有删除")),
+                 qPrintable(r.Refusals[0]));
+        QCOMPARE(FLook->Execute(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE ID = 1").arg(table)).At(0, 0).AsInt64(),
+                 qint64(1));
+        QCOMPARE(count(), qint64(1));
     }
 
     void awkwardNames_data()

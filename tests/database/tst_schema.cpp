@@ -223,6 +223,78 @@ private slots:
         QCOMPARE(Scalar(QStringLiteral("SELECT COUNT(*) FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME = '管理员'")), 1);
     }
 
+    // A part's unit and standard, an employee's post and department: the program sends 0 for
+    // none and gets it stored as NULL (read back as ''); an entry that is not there (another
+    // desk deleted it) is the procedure's refusal, 0, on a new record and on a saved one, and
+    // changes nothing.
+    void dictionaryLinks_data()
+    {
+        QTest::addColumn<bool>("employee");
+        QTest::addColumn<int>("first");   // unit or post; -1: NULL
+        QTest::addColumn<int>("second");   // standard or department
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("stored");   // "first|second|first name|second name"
+        for (bool employee : {false, true}) {
+            const QString who = employee ? QStringLiteral("employee: ") : QStringLiteral("part: ");
+            QTest::newRow(qPrintable(who + "chosen"))
+                << employee << 2 << 3 << true << (employee ? "2|3|维修工|财务部" : "2|3|件|小号");
+            QTest::newRow(qPrintable(who + "none as 0")) << employee << 0 << 0 << true << "<null>|<null>||";
+            QTest::newRow(qPrintable(who + "none as NULL")) << employee << -1 << -1 << true << "<null>|<null>||";
+            QTest::newRow(qPrintable(who + "first gone")) << employee << 999 << 1 << false << "";
+            QTest::newRow(qPrintable(who + "second gone")) << employee << 1 << 999 << false << "";
+        }
+    }
+
+    void dictionaryLinks()
+    {
+        QFETCH(bool, employee);
+        QFETCH(int, first);
+        QFETCH(int, second);
+        QFETCH(bool, saved);
+        QFETCH(QString, stored);
+        const QString proc = employee ? QStringLiteral("SP_UD_EMPLOYEE") : QStringLiteral("SP_UD_COMMODITY");
+        const char* firstName = employee ? "POST_ID" : "UNIT_ID";
+        const char* secondName = employee ? "DEPARTMENT_ID" : "STANDARD_ID";
+        const QString read = employee ? QStringLiteral("SELECT POST_ID, DEPARTMENT_ID, POST_NAME, DEPARTMENT_NAME "
+                                                       "FROM V_EMPLOYEE WHERE ID = ?")
+                                      : QStringLiteral("SELECT UNIT_ID, STANDARD_ID, UNIT_NAME, STANDARD_NAME "
+                                                       "FROM V_COMMODITY WHERE ID = ?");
+        const auto link = [](int k) { return k < 0 ? TFbValue() : I(k); };
+        const auto args = [&](qint64 id, const QString& name, int a, int b) {
+            QList<TArg> list = employee ? Employee(id, name, DefaultDigest) : Commodity(id, name);
+            for (TArg& arg : list) {
+                if (qstrcmp(arg.Name, firstName) == 0)
+                    arg.Value = link(a);
+                if (qstrcmp(arg.Name, secondName) == 0)
+                    arg.Value = link(b);
+            }
+            return list;
+        };
+        const auto row = [&](qint64 id) {
+            const TFbResult r = FPool->Execute(read, {I(id)});
+            QStringList cells;
+            for (int c = 0; c < 4; ++c)
+                cells << (r.At(0, c).IsNull() ? QStringLiteral("<null>") : r.At(0, c).AsString());
+            return cells.join(QLatin1Char('|'));
+        };
+        const QString table = employee ? QStringLiteral("TB_EMPLOYEE") : QStringLiteral("TB_COMMODITY");
+        const qint64 rows = Scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table));
+
+        // A new record.
+        const int id = Call(proc, args(0, QStringLiteral("张伟"), first, second));
+        QCOMPARE(id != 0, saved);
+        QCOMPARE(Scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)), rows + (saved ? 1 : 0));
+        if (saved)
+            QCOMPARE(row(id), stored);
+
+        // A saved one, chosen 1 and 1 before.
+        const int other = Call(proc, args(0, QStringLiteral("李娜"), 1, 1));
+        QVERIFY(other > 0);
+        const QString before = row(other);
+        QCOMPARE(Call(proc, args(other, QStringLiteral("李娜"), first, second)), saved ? other : 0);
+        QCOMPARE(row(other), saved ? stored : before);
+    }
+
     void repairSave()
     {
         const int id =

@@ -203,9 +203,13 @@ TDicSaveReport TDictionary::ApplyChanges(TDicGrid& grid)
         } catch (const std::exception& e) {
             FQuery->Clear();
             const TErrorText t = DescribeError(e);
+            // The unique name index and the foreign keys refuse what the statement's own test
+            // could not see: a name or a use another workstation has not yet committed.
             if (IsRefusal(ClassifyError(e))) {
-                refuse(QStringLiteral("%1“%2”没有保存：%3")
-                           .arg(dic.DisplayName, adding || changing ? name : idText, t.Text));
+                if (removing)
+                    refuse(QStringLiteral("编号%1的%2没有删除：%3").arg(idText, dic.DisplayName, t.Text));
+                else
+                    refuse(QStringLiteral("%1“%2”没有保存：%3").arg(dic.DisplayName, name, t.Text));
                 continue;
             }
             report.Error = t.Text;

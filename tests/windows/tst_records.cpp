@@ -461,6 +461,7 @@ private slots:
         }
         // Without an entry 1 the window starts with none chosen, and stores none.
         rec.Messages.clear();
+        Pool->Execute(QStringLiteral("DELETE FROM TB_COMMODITY"));   // no part may use the entry removed
         Pool->Execute(QStringLiteral("DELETE FROM TB_STANDARD WHERE ID = 1"));
         {
             TfrmCommodity w(list.get(), false);

@@ -19,6 +19,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <QTemporaryDir>
+#include <QCryptographicHash>
 #include <QtTest>
 
 #include <memory>
@@ -129,6 +130,14 @@ private slots:
         c.Execute(QStringLiteral(
             "INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, 'Wang', "
             "'e10adc3949ba59abbe56e057f20f883e')"));
+        // One who has left, and one whose password is six question marks.
+        c.Execute(QStringLiteral(
+            "INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW, STATUS) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, '老刘', "
+            "'e10adc3949ba59abbe56e057f20f883e', 1)"));
+        c.Execute(QStringLiteral("INSERT INTO TB_EMPLOYEE (ID, EMPLOYEE_NAME, PW) VALUES (NEXT VALUE FOR GEN_EMPLOYEE_ID, "
+                                 "'问号', ?)"),
+                  {TFbValue::FromText(QString::fromLatin1(
+                      QCryptographicHash::hash("??????", QCryptographicHash::Md5).toHex()))});
     }
 
     void init()
@@ -218,6 +227,8 @@ private slots:
         QTest::addColumn<QString>("listBefore");
         QTest::addColumn<QStringList>("listAfter");
         QTest::newRow("trailing blank") << Admin + QLatin1Char(' ') << "123456" << true << "" << QStringList{Admin};
+        QTest::newRow("blanks around") << " Wang  "
+                                       << "123456" << true << "" << QStringList{"Wang"};
         QTest::newRow("known in other case") << "Wang"
                                              << "123456" << true << "<name>WANG</name>" << QStringList{"WANG"};
         QTest::newRow("appended") << "Wang"
@@ -243,11 +254,52 @@ private slots:
         Press();
         QCOMPARE(Dlg->Succeeded(), ok);
         if (ok)
-            QCOMPARE(Symbol.User.UserName, typed);
+            QCOMPARE(Symbol.User.UserName, typed.trimmed());   // the name without its blanks
         else
             QCOMPARE(Rec->Last(), QStringLiteral("密码错误！"));
         QCOMPARE(LoginList(), listAfter);
         QVERIFY(ReadText().contains(QStringLiteral("<other>保留</other>")));
+    }
+
+    // The gate: one who has left is told so; a password with characters the digest would
+    // turn into "?" is refused before it is compared, so it cannot open another's account.
+    void gateRefuses_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("says");   // empty: logs in
+        QTest::newRow("departed") << "老刘" << "123456" << Texts::Departed.arg(QStringLiteral("老刘"));
+        QTest::newRow("departed with blanks") << "老刘 " << "123456" << Texts::Departed.arg(QStringLiteral("老刘"));
+        QTest::newRow("emoji password") << "问号" << QString::fromUtf8("\xF0\x9F\x98\x80").repeated(6)
+                                        << Texts::PasswordNotGbk;
+        QTest::newRow("accented capitals") << "问号" << QString::fromUtf8("\xC3\x80").repeated(6)
+                                           << Texts::PasswordNotGbk;
+        QTest::newRow("the question marks themselves") << "问号"
+                                                       << "??????"
+                                                       << "";
+        QTest::newRow("departed, wrong password") << "老刘"
+                                                  << "654321"
+                                                  << "密码错误！";
+    }
+
+    void gateRefuses()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        QFETCH(QString, says);
+        Open();
+        Type(name, password);
+        Press();
+        if (says.isEmpty()) {
+            QVERIFY2(Dlg->Succeeded(), qPrintable(Rec->Last()));
+            return;
+        }
+        QCOMPARE(Rec->Last(), says);
+        QCOMPARE(Rec->Messages.last().Caption, QStringLiteral("警告"));
+        QVERIFY(!Dlg->Succeeded());
+        QVERIFY(Dlg->isVisible());
+        QVERIFY(Symbol.User.ID.isEmpty());
+        QVERIFY(LoginList().isEmpty());
     }
 
     void recentNames()

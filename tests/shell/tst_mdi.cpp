@@ -737,6 +737,9 @@ private slots:
         };
         const TCase cases[] = {
             {"123456", "Secret", "secret", "两次输入的新密码不一致!"},
+            // Characters the digest would turn into "?" are refused, not stored as "??".
+            {"123456", "\xF0\x9F\x98\x80\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80\xF0\x9F\x98\x80",
+             "密码中有不能使用的字符（例如表情符号或不常用的外文字母）。请只用字母、数字、标点和汉字。"},
             {"wrong", "Secret", "Secret", "密码错误！"},
             {"123456", "Secret", "Secret", "密码修改成功！"},
             {"Secret", "", "", "密码修改成功！"},   // again, in the same session; empty is allowed

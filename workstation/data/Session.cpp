@@ -3,10 +3,13 @@
 #include "ConPool.h"
 #include "FbClient.h"
 
-QString FindUser(TConPool& pool, const QString& userName, const QString& digest)
+QString FindUser(TConPool& pool, const QString& userName, const QString& digest, bool* departed)
 {
-    const TFbResult r = pool.Execute(QStringLiteral("SELECT ID FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME=? AND PW=?"),
-                                     {TFbValue::FromText(userName), TFbValue::FromText(digest)});
+    const TFbResult r =
+        pool.Execute(QStringLiteral("SELECT ID, STATUS FROM TB_EMPLOYEE WHERE EMPLOYEE_NAME=? AND PW=?"),
+                     {TFbValue::FromText(userName), TFbValue::FromText(digest)});
+    if (departed)
+        *departed = r.RowCount() > 0 && !r.At(0, 1).IsNull() && r.At(0, 1).AsInt64() == 1;
     return r.RowCount() > 0 ? r.At(0, 0).AsString() : QString();
 }
 

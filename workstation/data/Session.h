@@ -45,8 +45,8 @@ struct TTheUnit {
 
 // ---- Queries ----------------------------------------------------------------------
 // The ID of the employee with this login name and password digest; empty when none matches.
-// Both values are bound.
-QString FindUser(TConPool& pool, const QString& userName, const QString& digest);
+// Both values are bound. departed: whether that employee has left (status 1).
+QString FindUser(TConPool& pool, const QString& userName, const QString& digest, bool* departed = nullptr);
 
 // The company data: the first row of TB_THEUNIT, empty texts when the table is empty.
 TTheUnit ReadTheUnit(TConPool& pool);

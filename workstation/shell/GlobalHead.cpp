@@ -35,6 +35,9 @@ const QString OperationFailed = QStringLiteral("操作失败！");
 const QString RecordSaved = QStringLiteral("记录保存成功！");
 const QString ExitQuestion = QStringLiteral("你确定要退出系统吗？");
 const QString WrongPassword = QStringLiteral("密码错误！");
+const QString PasswordNotGbk =
+    QStringLiteral("密码中有不能使用的字符（例如表情符号或不常用的外文字母）。请只用字母、数字、标点和汉字。");
+const QString Departed = QStringLiteral("“%1”已离职，不能再登录。如需使用本系统，请与管理员联系。");
 const QString DbConnectFailed = QStringLiteral("数据库连接失败!");
 const QString NetworkError = QStringLiteral("网络通信错误！");
 const QString TimedOut = QStringLiteral("连接超时！");

@@ -43,6 +43,9 @@ extern const QString OperationFailed;   // "操作失败！"
 extern const QString RecordSaved;   // "记录保存成功！"
 extern const QString ExitQuestion;   // "你确定要退出系统吗？"
 extern const QString WrongPassword;   // "密码错误！"
+// A password with a character the digest cannot tell apart from others (an emoji).
+extern const QString PasswordNotGbk;
+extern const QString Departed;   // "“%1”已离职，不能登录。…"
 extern const QString DbConnectFailed;   // "数据库连接失败!"
 extern const QString NetworkError;   // "网络通信错误！"
 extern const QString TimedOut;   // "连接超时！"

@@ -299,20 +299,36 @@ void TfrmLogin::tmrTimeOutTimer()
 
 void TfrmLogin::CheckUser()
 {
+    // A character GBK cannot hold would reach the digest as "?", and two different passwords
+    // would open the same account.
+    if (!Gbk::Fits(edtPW->text())) {
+        ShowMsg(Texts::PasswordNotGbk, Texts::CaptionWarning, TMsgIcon::Warning);
+        edtPW->setFocus();
+        return;
+    }
     QString digest, error;
     if (!FMoravek->MD5String(edtPW->text(), &digest, &error)) {
         ShowMsg(error, Texts::CaptionError);
         return;
     }
-    const QString name = cbbUser->currentText();
+    // The name counts without blanks around it, here and in everything the session does with
+    // it: the database ignores trailing blanks, the administrator's test and the list do not.
+    const QString name = cbbUser->currentText().trimmed();
     if (!Pool->Connected()) {
         ShowMsg(Texts::DbConnectFailed, Texts::CaptionError, TMsgIcon::None);
         return;
     }
-    const QString id = FindUser(*Pool, name, digest);
+    bool departed = false;
+    // A name GBK cannot hold belongs to no employee.
+    const QString id = Gbk::Fits(name) ? FindUser(*Pool, name, digest, &departed) : QString();
     if (id.isEmpty()) {
         qCInfo(lcSession).noquote() << QStringLiteral("登录被拒绝（用户名或密码错误）：") + name;
         ShowMsg(Texts::WrongPassword, Texts::CaptionWarning, TMsgIcon::Warning);
+        return;
+    }
+    if (departed) {
+        qCInfo(lcSession).noquote() << QStringLiteral("登录被拒绝（已离职）：") + name;
+        ShowMsg(Texts::Departed.arg(name), Texts::CaptionWarning, TMsgIcon::Warning);
         return;
     }
     qCInfo(lcSession).noquote() << QStringLiteral("登录：%1（编号 %2），数据库 %3").arg(name, id, Pool->Location());
@@ -329,13 +345,12 @@ void TfrmLogin::CheckUser()
     if (xml.Load(SettingsPath())) {
         QDomElement list = xml.Child(QStringLiteral("loginlist"));
         if (!list.isNull()) {
-            const QString trimmed = name.trimmed();
             bool known = false;
             for (QDomElement n = list.firstChildElement(); !n.isNull() && !known; n = n.nextSiblingElement())
-                known = n.text().compare(trimmed, Qt::CaseInsensitive) == 0;
+                known = n.text().compare(name, Qt::CaseInsensitive) == 0;
             if (!known) {
                 QDomElement n = xml.Document().createElement(QStringLiteral("name"));
-                n.appendChild(xml.Document().createTextNode(trimmed));
+                n.appendChild(xml.Document().createTextNode(name));
                 list.appendChild(n);
                 if (!xml.Save())
                     ShowMsg(xml.ErrorText(), Texts::CaptionError);

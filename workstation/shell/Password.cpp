@@ -4,6 +4,7 @@
 #include "ConPool.h"
 #include "DataTool.h"
 #include "FbClient.h"
+#include "Gbk.h"
 #include "GlobalHead.h"
 #include "LabeledEdit.h"
 #include "StarMask.h"
@@ -73,6 +74,14 @@ bool TfrmPassword::Save()
     if (edtNew->text() != edtConfirm->text()) {
         ShowMsg(QStringLiteral("两次输入的新密码不一致!"), Texts::CaptionInfo, TMsgIcon::Information);
         return false;
+    }
+    // Refused rather than digested as "?": see the login.
+    for (TLabeledEdit* e : {edtOle, edtNew}) {
+        if (!Gbk::Fits(e->text())) {
+            ShowMsg(Texts::PasswordNotGbk, Texts::CaptionWarning, TMsgIcon::Warning);
+            e->setFocus();
+            return false;
+        }
     }
     TMoravek moravek;   // unloaded on every path
     QString old, fresh, error;

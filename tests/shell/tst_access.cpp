@@ -1,11 +1,19 @@
 // Every field a user types into or chooses from carries the caption beside it as its
 // accessible name: screen readers and the end-to-end tests find "登录用户" by what is read.
+#include "Commodity.h"
+#include "Employee.h"
 #include "Filter.h"
 #include "Find.h"
 #include "GlobalHead.h"
 #include "Login.h"
 #include "Password.h"
 #include "Recorder.h"
+#include "Supplier.h"
+#include "Tool.h"
+#include "clsCommodity.h"
+#include "clsEmployee.h"
+#include "clsSupplier.h"
+#include "clsTool.h"
 
 #include <QAbstractSpinBox>
 #include <QComboBox>
@@ -55,6 +63,24 @@ private slots:
         QTest::newRow("password") << TWindowFactory([] {
             return static_cast<QWidget*>(new TfrmPassword());
         }) << QStringList{QStringLiteral("旧口令"), QStringLiteral("新口令"), QStringLiteral("验证口令")};
+        // The record windows, on lists that outlive them (no database: the lookups stay empty).
+        static TEmployee employees;
+        static TCommodity parts;
+        static TSupplier suppliers;
+        static TTool tools;
+        QTest::newRow("employee") << TWindowFactory([] {
+            return static_cast<QWidget*>(new TfrmEmployee(&employees, false));
+        }) << QStringList{QStringLiteral("姓名"), QStringLiteral("性别"), QStringLiteral("学历"),
+                          QStringLiteral("出生日期"), QStringLiteral("入职日期"), QStringLiteral("就职类型"),
+                          QStringLiteral("状态"), QStringLiteral("身份证号")};
+        QTest::newRow("part") << TWindowFactory([] { return static_cast<QWidget*>(new TfrmCommodity(&parts, false)); })
+                              << QStringList{QStringLiteral("商品名")};
+        QTest::newRow("supplier") << TWindowFactory([] {
+            return static_cast<QWidget*>(new TfrmSupplier(&suppliers, false));
+        }) << QStringList{QStringLiteral("单位名称"), QStringLiteral("联系人"), QStringLiteral("主营产品")};
+        QTest::newRow("tool") << TWindowFactory([] { return static_cast<QWidget*>(new TfrmTool(&tools, false)); })
+                              << QStringList{QStringLiteral("工具名称"), QStringLiteral("数量"), QStringLiteral("购买日期"),
+                                             QStringLiteral("最近送检")};
     }
 
     void everyFieldIsNamed()

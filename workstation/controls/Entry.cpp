@@ -56,7 +56,7 @@ QString LookupName(const TTriple* lookup, bool* exists)
     bool number = false;
     const qint64 id = lookup->ID().trimmed().toLongLong(&number);
     const QString sql = lookup->NameStatement();
-    if (!number || sql.isEmpty() || !Pool)
+    if (!number || sql.isEmpty() || !Pool || !Pool->Connected())
         return QString();
     const TFbResult r = Pool->Execute(sql, {TFbValue::FromInt(id)});
     if (r.RowCount() == 0)

@@ -3,6 +3,7 @@
 #include "AutoRun.h"
 #include "Clock.h"
 #include "DbAccount.h"
+#include "DbUser.h"
 #include "FbClient.h"
 #include "Log.h"
 #include "SchemaUpgrade.h"
@@ -243,6 +244,7 @@ void TfrmHaskett::StartUp()
 
 void TfrmHaskett::Serve()
 {
+    PrepareWorkstationUser();
     QString error;
     if (!FHandshake->Listen(FSettings.Port, &error)) {
         qCWarning(lcStart).noquote() << error;
@@ -252,6 +254,24 @@ void TfrmHaskett::Serve()
     SetServiceState(Running);
     FSettings.ExitRequested = false;
     FSettings.AutoRun = AutoRun::Exists(QCoreApplication::applicationFilePath());
+}
+
+void TfrmHaskett::PrepareWorkstationUser()
+{
+    if (FSettings.DbUser.isEmpty() && FSettings.DbPassword.isEmpty())
+        return;   // the workstations attach as before
+    if (!QFileInfo::exists(FSettings.DataFile()))
+        return;   // nothing to grant on yet
+    QString error;
+    if (!::PrepareWorkstationUser(FSettings.DataFile(), FSettings.DbUser, FSettings.DbPassword, &error)) {
+        // The service still starts: workstations whose settings name no user of their own
+        // are not concerned, and the others say that they cannot attach.
+        const QString text = error + QStringLiteral("\n工作站以该用户连接数据库将会失败，请检查 server.xml 的 dbuser 和 dbpassword。");
+        qCWarning(lcMaintain).noquote() << text;
+        ShowMsg(text, ErrorCaption, TMsgIcon::Error);
+        return;
+    }
+    qCInfo(lcMaintain).noquote() << QStringLiteral("工作站的数据库用户 %1 已设置，权限已授予").arg(FSettings.DbUser.toUpper());
 }
 
 TfrmHaskett::TSchemaStep TfrmHaskett::PrepareSchema()
@@ -498,6 +518,7 @@ void TfrmHaskett::btnRecoverClick()
     SetBusy(true);
     lblProgress->setText(Restoring);
     qCInfo(lcMaintain).noquote() << QStringLiteral("开始从 %1 恢复").arg(edtRecoverFile->text());
+    FRestoring = true;
     FMaintenance->StartRestore(edtRecoverFile->text());
 }
 
@@ -508,6 +529,13 @@ void TfrmHaskett::OnMaintenanceDone(bool ok, const QString& message)
         return;
     }
     qCInfo(lcMaintain).noquote() << (ok ? QStringLiteral("完成：") : QStringLiteral("失败：")) + message;
+    if (FRestoring) {
+        FRestoring = false;
+        // A backup from before the user existed, or from another installation, holds other
+        // grants; the restored database must serve this installation's workstations.
+        if (ok)
+            PrepareWorkstationUser();
+    }
     SetBusy(false);
     lblProgress->clear();
     ShowMsg(message, NoticeCaption, ok ? TMsgIcon::Information : TMsgIcon::Warning);

@@ -110,6 +110,9 @@ private:
     TSchemaStep PrepareSchema();
     void FinishUpgrade(bool backupOk, const QString& message);
     void Serve();
+    // The workstations' own database user named in server.xml: made or given its password,
+    // and granted its rights on the database, as it now stands. Nothing when none is named.
+    void PrepareWorkstationUser();
     void SetServiceState(const QString& text);
     void SetBusy(bool busy);
     void OnMaintenanceDone(bool ok, const QString& message);
@@ -121,5 +124,6 @@ private:
     bool FBusy = false;
     bool FFinished = false;
     bool FUpgradeBackup = false;   // the backup before a schema upgrade is running
+    bool FRestoring = false;   // a restore is running: its database needs the grants again
     QString FUpgradeBackupFile;
 };

@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "DbAccount.h"
 #include "XmlFile.h"
 
 #include <QHostAddress>
@@ -38,6 +39,8 @@ bool ReadServerXml(const QString& path, TServerSettings* s, QString* error)
     s->DBPath = xml.Text(QStringLiteral("dbpath"));
     s->LastDate = xml.Text(QStringLiteral("lastdate"));
     s->LastPath = xml.Text(QStringLiteral("lastpath"));
+    s->DbUser = xml.Text(DbAccount::UserElement()).trimmed();
+    s->DbPassword = xml.Text(DbAccount::PasswordElement());
     return true;
 }
 

@@ -16,6 +16,10 @@ struct TServerSettings {
     QString LastDate;   // last backup date, as written by the backup
     QString LastPath;   // last backup file
     QString LocalIP;   // dotted IPv4; empty when the host name does not resolve
+    // The workstations' own database user and its password (dbuser, dbpassword); empty while
+    // the file names none, and the workstations go on attaching as SYSDBA.
+    QString DbUser;
+    QString DbPassword;
     bool AutoRun = false;   // the logon start entry exists
     bool ExitRequested = false;
 
@@ -27,8 +31,9 @@ struct TServerSettings {
 // A folder text with exactly one trailing separator.
 QString WithTrailingSeparator(const QString& folder);
 
-// Reads port (DefaultPort unless a whole number), dbpath, lastdate and lastpath into s.
-// False with the reason when the file is missing, unreadable or lacks one of the four.
+// Reads port (DefaultPort unless a whole number), dbpath, lastdate and lastpath into s, and
+// dbuser and dbpassword, which may be absent. False with the reason when the file is
+// missing, unreadable or lacks one of the four.
 bool ReadServerXml(const QString& path, TServerSettings* s, QString* error);
 // Rewrites port and dbpath, keeping everything else in the file.
 bool WriteNetworkSettings(const QString& path, const QString& portText, const QString& dbPath, QString* error);

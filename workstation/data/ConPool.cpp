@@ -146,6 +146,8 @@ void TStoredProc::ExecProc()
 // ---- TConPool ---------------------------------------------------------------------------
 
 TConPool::TConPool()
+    : FUser(DbAccount::UserName())
+    , FPassword(DbAccount::Password())
 {
     FSlots.resize(InitialSlotCount);
     for (int i = 0; i < InitialSlotCount; ++i)
@@ -178,7 +180,7 @@ void TConPool::FillSlot(int index)
 
 void TConPool::Open(const QString& location)
 {
-    FConnection.Attach(location, UserName, Password);   // throws; nothing changed then
+    FConnection.Attach(location, FUser, FPassword);   // throws; nothing changed then
     FLocation = location;
     FLost = false;
     FTransaction.reset();
@@ -397,6 +399,6 @@ void TConPool::ReattachIfLost()
     if (!FLost || FTransaction || FLocation.isEmpty())
         return;
     FConnection.Detach();
-    FConnection.Attach(FLocation, UserName, Password);   // throws while the server is away
+    FConnection.Attach(FLocation, FUser, FPassword);   // throws while the server is away
     FLost = false;
 }

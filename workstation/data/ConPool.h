@@ -195,7 +195,8 @@ struct TSlot {
 
 class TConPool {
 public:
-    // Fixed connection parameters of the workstation.
+    // The default account (SYSDBA), used until SetAccount names another; tests attach their
+    // second connections with it.
     static const QString UserName;
     static const QString Password;
 
@@ -207,6 +208,14 @@ public:
     // Attaches to the location the server sent, unchanged. Throws TFbError; on failure
     // nothing changes. On success the pool holds three fresh, free slots.
     void Open(const QString& location);
+    // The account Open (and every attaching again) uses from now on: the installation's own
+    // workstation user from the settings.
+    void SetAccount(const QString& user, const QString& password)
+    {
+        FUser = user;
+        FPassword = password;
+    }
+    QString AccountUser() const { return FUser; }
     void Close();
     bool Connected() const { return FConnection.Attached(); }
     QString Location() const { return FConnection.Location(); }
@@ -245,6 +254,8 @@ private:
     void ReattachIfLost();
 
     TFbConnection FConnection;
+    QString FUser;   // the account attached with
+    QString FPassword;
     QString FLocation;   // where Open attached, for attaching again
     bool FLost = false;   // the attachment was found gone
     bool FShrinking = false;

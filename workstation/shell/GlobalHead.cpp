@@ -1,6 +1,7 @@
 #include "GlobalHead.h"
 
 #include "ConPool.h"
+#include "DbAccount.h"
 #include "DbErrors.h"
 #include "FbClient.h"
 #include "Log.h"
@@ -62,6 +63,7 @@ bool StartUp(const QString& programFolder)
         ShowMsg(error + QStringLiteral("\n程序无法启动，请检查配置文件。"), Texts::CaptionError);
         return false;
     }
+    Pool->SetAccount(Symbol.DbUser, Symbol.DbPassword);
     return true;
 }
 
@@ -89,6 +91,10 @@ bool LoadSettings(const QString& path, QString* error)
     // wait forever (or overflow into a negative interval).
     Symbol.TimeOut =
         qBound(MinTimeOutSeconds, TXmlFile::ToInt(xml.Text(QStringLiteral("timeout")), 5), MaxTimeOutSeconds) * 1000;
+    const DbAccount::TAccount account =
+        DbAccount::FromSettings(xml.Text(DbAccount::UserElement()), xml.Text(DbAccount::PasswordElement()));
+    Symbol.DbUser = account.User;
+    Symbol.DbPassword = account.Password;
     return true;
 }
 

@@ -22,6 +22,10 @@ struct TSymbol {
     TTheUnit TheUnit;
     TRightInfo Rights[RightCount];
     int CountPerPage = 0;
+    // The database account from dbuser and dbpassword; SYSDBA and its fixed password while
+    // the settings name none.
+    QString DbUser;
+    QString DbPassword;
 };
 
 extern TSymbol Symbol;
@@ -52,15 +56,16 @@ extern const QString TimedOut;   // "连接超时！"
 }   // namespace Texts
 
 // ---- Settings (configure.xml) -----------------------------------------------------
-// Reads countperpage, ip, port and timeout into Symbol. False, with the reason, when the
-// file is missing or unreadable or one of the four elements is absent: the program must not
-// reach the login window without a server address.
+// Reads countperpage, ip, port and timeout into Symbol, and the database account (dbuser and
+// dbpassword, both optional). False, with the reason, when the file is missing or unreadable
+// or one of the four elements is absent: the program must not reach the login window without
+// a server address.
 bool LoadSettings(const QString& path, QString* error);
 constexpr int MinTimeOutSeconds = 1;   // the handshake time-out is kept within these
 constexpr int MaxTimeOutSeconds = 120;
 QString SettingsPath();   // AppPath + "configure.xml"
 // The program's start: AppPath from programFolder (empty: the executable's folder), the one
-// Pool, and configure.xml read into Symbol. False, with the reason shown, when the settings
+// Pool, and configure.xml read into Symbol, the Pool attaching with its account. False, with the reason shown, when the settings
 // cannot be read: the program must then end.
 bool StartUp(const QString& programFolder);
 

@@ -90,7 +90,8 @@ class TestRights : public QObject {
 
     qint64 Count(const QString& userId)
     {
-        return FLook->Execute(QStringLiteral("SELECT COUNT(*) FROM TB_RIGHT WHERE USER_ID = ?"), {I(userId.toLongLong())})
+        return FLook
+            ->Execute(QStringLiteral("SELECT COUNT(*) FROM TB_RIGHT WHERE USER_ID = ?"), {I(userId.toLongLong())})
             .At(0, 0)
             .AsInt64();
     }
@@ -98,10 +99,10 @@ class TestRights : public QObject {
     // The stored rows of an employee as Flags() writes them, in ID order.
     QStringList Stored(const QString& userId)
     {
-        const TFbResult r = FLook->Execute(
-            QStringLiteral("SELECT FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE FROM TB_RIGHT "
-                           "WHERE USER_ID = ? ORDER BY ID"),
-            {I(userId.toLongLong())});
+        const TFbResult r =
+            FLook->Execute(QStringLiteral("SELECT FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, IS_DELETE FROM TB_RIGHT "
+                                          "WHERE USER_ID = ? ORDER BY ID"),
+                           {I(userId.toLongLong())});
         QStringList out;
         for (int k = 0; k < r.RowCount(); ++k) {
             QStringList cells;
@@ -199,9 +200,8 @@ private slots:
     void firstVisitCreatesTheRows()
     {
         const QString id = AddEmployee(NewName("新员工"));
-        const qint64 before = FLook->Execute(QStringLiteral("SELECT GEN_ID(GEN_RIGHT_ID, 0) FROM RDB$DATABASE"))
-                                  .At(0, 0)
-                                  .AsInt64();
+        const qint64 before =
+            FLook->Execute(QStringLiteral("SELECT GEN_ID(GEN_RIGHT_ID, 0) FROM RDB$DATABASE")).At(0, 0).AsInt64();
         const QVector<TRightRow> rows = LoadEmployeeRights(*FPool, id, FunctionNames());
         QCOMPARE(Names(rows), FunctionNames());
         QCOMPARE(Count(id), qint64(RightCount));
@@ -234,8 +234,8 @@ private slots:
             return all;
         }() << QStringList();
         QTest::newRow("a flag stored otherwise reads 0") << QStringList{"通讯录|2|<null>|1|0"} << QStringList();
-        QTest::newRow("a name of no function") << QStringList{"维修登记|1|0|0|0", "库存盘点|1|1|0|0"}
-                                               << QStringList{"维修登记|1|0|0|0"};
+        QTest::newRow("a name of no function")
+            << QStringList{"维修登记|1|0|0|0", "库存盘点|1|1|0|0"} << QStringList{"维修登记|1|0|0|0"};
     }
 
     void olderEmployeeGetsTheMissingRows()
@@ -347,11 +347,16 @@ private slots:
         QTest::addColumn<QString>("value");   // the bad flag
         QTest::addColumn<QString>("message");   // part of the refusal; empty: saved
         QTest::newRow("every row") << TSaveCase::AllRows << QString() << QString();
-        QTest::newRow("flag 2") << TSaveCase::BadFlag << "2" << "只能是0（禁止）或1（可用）";
-        QTest::newRow("flag empty") << TSaveCase::BadFlag << "" << "只能是0（禁止）或1（可用）";
-        QTest::newRow("flag with a blank") << TSaveCase::BadFlag << " 1" << "只能是0（禁止）或1（可用）";
-        QTest::newRow("flag full width") << TSaveCase::BadFlag << "１" << "只能是0（禁止）或1（可用）";
-        QTest::newRow("flag as SQL") << TSaveCase::BadFlag << "1, IS_READ = 1" << "只能是0（禁止）或1（可用）";
+        QTest::newRow("flag 2") << TSaveCase::BadFlag << "2"
+                                << "只能是0（禁止）或1（可用）";
+        QTest::newRow("flag empty") << TSaveCase::BadFlag << ""
+                                    << "只能是0（禁止）或1（可用）";
+        QTest::newRow("flag with a blank") << TSaveCase::BadFlag << " 1"
+                                           << "只能是0（禁止）或1（可用）";
+        QTest::newRow("flag full width") << TSaveCase::BadFlag << "１"
+                                         << "只能是0（禁止）或1（可用）";
+        QTest::newRow("flag as SQL") << TSaveCase::BadFlag << "1, IS_READ = 1"
+                                     << "只能是0（禁止）或1（可用）";
         QTest::newRow("no employee chosen") << TSaveCase::NoEmployee << QString() << NoEmployeeChosen;
         QTest::newRow("the blank row") << TSaveCase::BlankRow << QString() << NoEmployeeChosen;
         QTest::newRow("a row gone meanwhile") << TSaveCase::RowGone << QString() << "没有保存任何改动";

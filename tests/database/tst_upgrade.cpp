@@ -524,12 +524,12 @@ private slots:
         QVERIFY(refused(QStringLiteral("UPDATE TB_RIGHT SET FUNCTION_NAME = '供应商' WHERE ID = 503"), FbCodes::UniqueKey));
         QVERIFY(refused(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME) VALUES (NULL, '库存盘点')"), 0));
         QVERIFY(refused(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME) VALUES (7, NULL)"), 0));
-        // A new row's ID comes after every stored one.
-        QCOMPARE(c.Execute(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME) VALUES (7, '库存盘点') "
-                                          "RETURNING ID"))
-                     .At(0, 0)
-                     .AsInt64(),
-                 qint64(521));
+        // A new row's ID comes after every stored one (the refused rows above used some).
+        QVERIFY(c.Execute(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME) VALUES (7, '库存盘点') "
+                                         "RETURNING ID"))
+                    .At(0, 0)
+                    .AsInt64()
+                > 520);
     }
 
     void refusesNewerDatabase()

@@ -192,12 +192,13 @@ TRightSaveReport SaveEmployeeRights(TConPool& pool, const QString& userId, const
                 const TRightRow& row = rows[k];
                 // The employee is part of the condition: a row that went, or that is another
                 // employee's, changes nothing, and the whole save is undone.
-                const TFbResult r = pool.Execute(
-                    QStringLiteral("UPDATE TB_RIGHT SET IS_READ = ?, IS_APPEND = ?, IS_ALTER = ?, IS_DELETE = ? "
-                                   "WHERE ID = ? AND USER_ID = ?"),
-                    {TFbValue::FromInt(row.IsRead.toInt()), TFbValue::FromInt(row.IsAppend.toInt()),
-                     TFbValue::FromInt(row.IsAlter.toInt()), TFbValue::FromInt(row.IsDelete.toInt()),
-                     TFbValue::FromInt(ids[k]), TFbValue::FromInt(user)});
+                const TFbResult r =
+                    pool.Execute(QStringLiteral(
+                                     "UPDATE TB_RIGHT SET IS_READ = ?, IS_APPEND = ?, IS_ALTER = ?, IS_DELETE = ? "
+                                     "WHERE ID = ? AND USER_ID = ?"),
+                                 {TFbValue::FromInt(row.IsRead.toInt()), TFbValue::FromInt(row.IsAppend.toInt()),
+                                  TFbValue::FromInt(row.IsAlter.toInt()), TFbValue::FromInt(row.IsDelete.toInt()),
+                                  TFbValue::FromInt(ids[k]), TFbValue::FromInt(user)});
                 if (r.RowsAffected != 1) {
                     gone = row.FunctionName.isEmpty() ? row.ID : row.FunctionName;
                     throw TFbError(gone);

@@ -469,6 +469,69 @@ private slots:
                  QStringList{"<null>|<null>"});
     }
 
+    // A version-10 database as two desks opening one new employee could leave it: his rows
+    // of one function written twice or three times (IDs as maximum plus one, the sequence
+    // left behind), and rows without an employee or a function. After the upgrade each
+    // employee has one row per function, the lowest ID, granting what any of them granted;
+    // the others are gone, and the database refuses a second row or one without either.
+    void upgradeMergesRights()
+    {
+        TTestDb db(QStringLiteral("DATA.FDB"), {QStringLiteral("--version"), QStringLiteral("10")});
+        QVERIFY2(db.Ok(), qPrintable(db.Error()));
+        TFbConnection c;
+        Attach(c, db);
+        QCOMPARE(SchemaVersion(c), 10);
+        for (const char* values : {
+                 "500, 7, '命令按钮', '供应商', 1, 0, 0, 0",
+                 "501, 7, '命令按钮', '供应商', 0, 1, 0, 0",
+                 "502, 7, '树节点', '供应商', 0, 0, 0, 1",
+                 "503, 7, '命令按钮', '本单位', 0, 0, 0, 0",
+                 "504, 8, '命令按钮', '供应商', 0, 0, 1, 0",
+                 "505, 8, '命令按钮', '本单位', 1, 1, 1, 1",
+                 "506, 8, '命令按钮', '本单位 ', 0, 0, 0, 0",   // the same name to the key
+                 "507, 9, '命令按钮', '工具管理', 0, NULL, NULL, 0",
+                 "508, 9, '命令按钮', '工具管理', NULL, 1, NULL, 2",
+                 "509, NULL, '命令按钮', '本单位', 1, 1, 1, 1",
+                 "510, 7, '命令按钮', NULL, 1, 1, 1, 1",
+                 "520, 7, '命令按钮', '维修结账', 1, 1, 1, 1",
+             })
+            c.Execute(QStringLiteral("INSERT INTO TB_RIGHT (ID, USER_ID, OBJECT_TYPE, FUNCTION_NAME, IS_READ, "
+                                     "IS_APPEND, IS_ALTER, IS_DELETE) VALUES (%1)")
+                          .arg(QString::fromUtf8(values)));
+
+        QString report;
+        QCOMPARE(UpgradeSchema(c, &report), TSchemaUpgrade::Upgraded);
+        QCOMPARE(SchemaVersion(c), ProgramSchemaVersion());
+        QCOMPARE(Metadata(c), FNewest);
+        QCOMPARE(Lines(c, QStringLiteral("SELECT ID, USER_ID, OBJECT_TYPE, FUNCTION_NAME, IS_READ, IS_APPEND, IS_ALTER, "
+                                         "IS_DELETE FROM TB_RIGHT ORDER BY ID")),
+                 (QStringList{"500|7|命令按钮|供应商|1|1|0|1", "503|7|命令按钮|本单位|0|0|0|0",
+                              "504|8|命令按钮|供应商|0|0|1|0", "505|8|命令按钮|本单位|1|1|1|1",
+                              "507|9|命令按钮|工具管理|0|1|<null>|0", "520|7|命令按钮|维修结账|1|1|1|1"}));
+
+        const auto refused = [&](const QString& sql, intptr_t code) {
+            try {
+                c.Execute(sql);
+            } catch (const TFbError& e) {
+                return code == 0 || e.HasCode(code);
+            }
+            return false;
+        };
+        QVERIFY(refused(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME) VALUES (7, '供应商')"),
+                        FbCodes::UniqueKey));
+        QVERIFY(refused(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME) VALUES (8, '本单位  ')"),
+                        FbCodes::UniqueKey));
+        QVERIFY(refused(QStringLiteral("UPDATE TB_RIGHT SET FUNCTION_NAME = '供应商' WHERE ID = 503"), FbCodes::UniqueKey));
+        QVERIFY(refused(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME) VALUES (NULL, '库存盘点')"), 0));
+        QVERIFY(refused(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME) VALUES (7, NULL)"), 0));
+        // A new row's ID comes after every stored one (the refused rows above used some).
+        QVERIFY(c.Execute(QStringLiteral("INSERT INTO TB_RIGHT (USER_ID, FUNCTION_NAME) VALUES (7, '库存盘点') "
+                                         "RETURNING ID"))
+                    .At(0, 0)
+                    .AsInt64()
+                > 520);
+    }
+
     void refusesNewerDatabase()
     {
         TTestDb db;

@@ -5,6 +5,7 @@
 #include "Employee.h"
 #include "Payment.h"
 #include "Repair.h"
+#include "Right.h"
 #include "Sales.h"
 #include "Storage.h"
 #include "Supplier.h"
@@ -79,7 +80,7 @@ QVector<TModule> MakeTable()
         // Opened from the menus and the grid's pop-up only.
         Row(ModuleNames::TheUnit, QString(), {}, 0, {}, OpenTheUnit),
         Row(ModuleNames::Payment, QString(), {}, 0, {}, OpenPayment),
-        Row(ModuleNames::Right, QString()),
+        Row(ModuleNames::Right, QString(), {}, 0, {}, OpenRight),
     };
 }
 

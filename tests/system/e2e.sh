@@ -20,6 +20,7 @@ sysdba_sql() {
   isql-fb -q -user SYSDBA -password quillfern "127.0.0.1:$work/server/DATA/DATA.FDB"
 }
 cleanup() {
+  [ -s "$work/wpid" ] && pids+=("$(cat "$work/wpid")")
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null || true
   if [ -f "$work/server/DATA/DATA.FDB" ]; then
@@ -70,8 +71,10 @@ for _ in $(seq 100); do (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && break;
 timeout 20 xdotool search --sync --onlyvisible --pid "$hpid" windowunmap %@ >/dev/null 2>&1 || true
 (cd "$ws" && exec ./Wrenfield) & wpid=$!; pids+=($wpid)
 
-E2E_DB="$srv/DATA/DATA.FDB" E2E_TICKET="$ws/ticket.pdf" /usr/bin/python3 "$here/e2e.py" ||
+E2E_DB="$srv/DATA/DATA.FDB" E2E_WS="$ws" E2E_TICKET="$ws/ticket.pdf" /usr/bin/python3 "$here/e2e.py" ||
   { import -window root /tmp/tarnwell-e2e-failed.png 2>/dev/null || true; fail "the scenario failed (screen in /tmp/tarnwell-e2e-failed.png)"; }
+# The clerk's workstation, started by the scenario after the administrator left.
+[ -s "$work/wpid" ] && wpid=$(cat "$work/wpid")
 kill -0 "$wpid" || fail "Wrenfield ended"
 # The day's work was done as the workstation's own user, not as SYSDBA.
 attached=$(printf "SELECT 'AS=' || COUNT(*) FROM MON\$ATTACHMENTS WHERE MON\$USER = '%s' AND MON\$REMOTE_PID = %s;\n" \

@@ -5,7 +5,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from atspi import (Failure, button, click, field, find, find_all, gone, set_text, text_of, wait,  # noqa: E402
+from atspi import (Failure, application, button, click, field, find, find_all, gone, set_text, text_of, wait,  # noqa: E402
                    window)
 
 APP = "Tarnwell"
@@ -149,6 +149,11 @@ def check_books(main):
     show_list(main, "库存管理", "库存盘点")
     for name in (FILTER, PADS):
         wait(name + " in stock", lambda: find(main, role="table cell", name=name))
+    # The export says what the list says: both lots, 3 left of each.
+    lines = export_list(main, "stock.xls")
+    for name in (FILTER, PADS):
+        if not any(line.split("\t")[2:3] == [name] and line.split("\t")[-1] == "3" for line in lines):
+            raise Failure("the export lacks %s with 3 in stock: %r" % (name, lines))
     rows = isql("SELECT 'PAID=' || PAID || ' IS_PAY=' || IS_PAY FROM TB_REPAIR WHERE CAR_NO = '%s';\n"
                 "SELECT 'BILLS=' || COUNT(DISTINCT BILL_NO) || ' LINES=' || COUNT(*) FROM TB_SALES;\n"
                 "SELECT 'LOT ' || C.COMMODITY_NAME || '=' || K.STOCK_COUNT FROM TB_STOCK K "
@@ -260,6 +265,7 @@ def grant_rights(main):
                             pyatspi.STATE_SHOWING) else None)
         click(cell, double=True)
         wait("the grant at %d,%d" % (row, col), lambda: table.getAccessibleAt(row, col).name == "1")
+    shot("rights")
     click(button(rights, "保存"))
     dismiss("提示", "操作成功！")
     close_dialog(rights, "权限管理")
@@ -280,6 +286,28 @@ def restart_as_clerk(main):
     with open(os.path.join(folder, "..", "wpid"), "w") as f:
         f.write(str(second.pid))
     return log_in(CLERK)
+
+
+def export_list(main, name):
+    """导出 of the list shown, into a file typed in the file dialog; its lines, read back."""
+    click(button(main, "导出"))
+
+    def dialog():
+        app = application(APP)
+        for i in range(app.childCount if app else 0):
+            w = app.getChildAtIndex(i)
+            if w is not None and w.getRoleName() == "dialog" and w.getState().contains(pyatspi.STATE_SHOWING):
+                return w
+        return None
+    files = wait("the file dialog", dialog)
+    path = os.path.join(os.environ["E2E_WS"], name)
+    edit = field(files, "File name:")
+    set_text(edit, path)
+    click(edit)
+    subprocess.run(["xdotool", "key", "End", "Return"], check=True)
+    dismiss("提示", "操作成功！")
+    with open(path, "rb") as f:
+        return f.read().decode("gbk").split("\r\n")
 
 
 def audit():

@@ -1,6 +1,8 @@
 #include "Entry.h"
 
 #include "ConPool.h"
+#include "DataHead.h"
+#include "DataTool.h"
 #include "Gbk.h"
 #include "GlobalHead.h"
 #include "LabeledEdit.h"
@@ -10,6 +12,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
@@ -211,4 +214,27 @@ TTriple* NewLookup(const QString& caption, const QString& dicName, QWidget* pare
     t->AdjustWidth();
     LendPoolDataSets(t);
     return t;
+}
+
+bool RunListSave(TData* list, int id)
+{
+    TStoredProcLoan proc(Pool);
+    TSPResultInfo result;
+    list->Execute(proc.get(), id == 0 ? TExecMode::New : TExecMode::Edit, result);
+    if (result.Success)
+        list->ClearValues();
+    return result.Success;
+}
+
+void SaveAndClose(QDialog* window, TDataToolBar* bar, const std::function<bool()>& save)
+{
+    if (bar->Option() != opSave)
+        return;
+    // The toolbar has just disabled 保存; a refused save gives it back, so that nothing typed
+    // is lost and closing still asks.
+    TSaveAgain again(bar);
+    if (!save())
+        return;
+    again.Done();
+    window->accept();
 }

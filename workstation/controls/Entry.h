@@ -5,9 +5,18 @@
 #include <QString>
 #include <QStringList>
 
+#include "GlobalHead.h"
+#include "Modules.h"
+
+#include <QApplication>
+
+#include <functional>
 #include <initializer_list>
 
 class QComboBox;
+class QDialog;
+class TData;
+class TDataToolBar;
 class QDateEdit;
 class QWidget;
 class TLabeledEdit;
@@ -67,3 +76,26 @@ TLabeledEdit* NewEdit(const QString& caption, QWidget* parent, int x, int y, int
 // A lookup field on the dictionary dicName whose list borrows a data set of the program's pool
 // while it is open.
 TTriple* NewLookup(const QString& caption, const QString& dicName, QWidget* parent, int x, int y, int textWidth);
+
+// Saves the values stored in the list source through its procedure (a new record when id is
+// 0) and clears them once the database took them. False when it did not (the record edited is
+// gone); the caller says why.
+bool RunListSave(TData* list, int id);
+// The record windows' 保存: a save that did not happen gives 保存 back, with everything typed
+// still there; one that did closes the window.
+void SaveAndClose(QDialog* window, TDataToolBar* bar, const std::function<bool()>& save);
+
+// Opens the record window modally on the main window's list, for new or edit; a list of
+// another kind is told to the user. list: "%1" in "请先在“%1”中打开%2列表。", what: "%2".
+template <class TWindow, class TList>
+void OpenRecordWindow(int mode, TData* list, const QString& module, const QString& what)
+{
+    auto* own = dynamic_cast<TList*>(list);
+    if (!own) {
+        ShowMsg(QStringLiteral("请先在“%1”中打开%2列表。").arg(module, what), Texts::CaptionInfo,
+                TMsgIcon::Information);
+        return;
+    }
+    TWindow frm(own, mode == ModeEdit, QApplication::activeWindow());
+    frm.exec();
+}

@@ -68,40 +68,24 @@ bool TfrmCommodity::Save()
         return false;
     if (!LookupStillThere(trpUnit) || !LookupStillThere(trpStandard))
         return false;
-    TStoredProcLoan proc(Pool);
     FList->ClearValues();
     FList->SetValue(QStringLiteral("ID"), QString::number(FId));
     FList->SetValue(QStringLiteral("COMMODITY_NAME"), edtCommodityName->text());
     FList->SetKey(QStringLiteral("UNIT_NAME"), trpUnit->ID());
     FList->SetKey(QStringLiteral("STANDARD_NAME"), trpStandard->ID());
-    TSPResultInfo result;
-    FList->Execute(proc.get(), FId == 0 ? TExecMode::New : TExecMode::Edit, result);
-    if (!result.Success) {
+    if (!RunListSave(FList, FId)) {
         ShowMsg(EntryTexts::RecordGone, Texts::CaptionWarning, TMsgIcon::Warning);
         return false;
     }
-    FList->ClearValues();
     return true;
 }
 
 void TfrmCommodity::dtbCommodityClick()
 {
-    if (dtbCommodity->Option() != opSave)
-        return;
-    TSaveAgain again(dtbCommodity);   // a refused save gives 保存 back
-    if (!Save())
-        return;
-    again.Done();
-    accept();
+    SaveAndClose(this, dtbCommodity, [this] { return Save(); });
 }
 
 void OpenCommodity(int mode, TData* list)
 {
-    auto* parts = dynamic_cast<TCommodity*>(list);
-    if (!parts) {
-        ShowMsg(QStringLiteral("请先在“商品字典”中打开商品列表。"), Texts::CaptionInfo, TMsgIcon::Information);
-        return;
-    }
-    TfrmCommodity frm(parts, mode == ModeEdit, QApplication::activeWindow());
-    frm.exec();
+    OpenRecordWindow<TfrmCommodity, TCommodity>(mode, list, QStringLiteral("商品字典"), QStringLiteral("商品"));
 }

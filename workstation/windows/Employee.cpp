@@ -121,7 +121,6 @@ bool TfrmEmployee::Save()
         return false;
     if (!LookupStillThere(trpPost) || !LookupStillThere(trpDepartment))
         return false;
-    TStoredProcLoan proc(Pool);
     FList->ClearValues();
     FList->SetValue(QStringLiteral("ID"), QString::number(FId));
     FList->SetValue(QStringLiteral("EMPLOYEE_NAME"), edtEmployeeName->text());
@@ -137,9 +136,7 @@ bool TfrmEmployee::Save()
     FList->SetValue(QStringLiteral("MEMO"), edtMemo->text());
     FList->SetValue(QStringLiteral("PHONE"), edtPhone->text());
     FList->SetValue(QStringLiteral("ADDRESS"), edtAddress->text());
-    TSPResultInfo result;
-    FList->Execute(proc.get(), FId == 0 ? TExecMode::New : TExecMode::Edit, result);
-    if (!result.Success) {
+    if (!RunListSave(FList, FId)) {
         // The procedure refuses a name another employee has, and an employee deleted meanwhile.
         const QString name = edtEmployeeName->text().trimmed();
         const TFbResult taken = Pool->Execute(
@@ -149,30 +146,15 @@ bool TfrmEmployee::Save()
                 TMsgIcon::Warning);
         return false;
     }
-    FList->ClearValues();
     return true;
 }
 
 void TfrmEmployee::dtbEmployeeClick()
 {
-    if (dtbEmployee->Option() != opSave)
-        return;
-    // The toolbar has just disabled 保存; a refused save gives it back, so that nothing typed
-    // is lost and closing still asks.
-    TSaveAgain again(dtbEmployee);
-    if (!Save())
-        return;
-    again.Done();
-    accept();
+    SaveAndClose(this, dtbEmployee, [this] { return Save(); });
 }
 
 void OpenEmployee(int mode, TData* list)
 {
-    auto* employees = dynamic_cast<TEmployee*>(list);
-    if (!employees) {
-        ShowMsg(QStringLiteral("请先在“人事档案”中打开员工列表。"), Texts::CaptionInfo, TMsgIcon::Information);
-        return;
-    }
-    TfrmEmployee frm(employees, mode == ModeEdit, QApplication::activeWindow());
-    frm.exec();
+    OpenRecordWindow<TfrmEmployee, TEmployee>(mode, list, QStringLiteral("人事档案"), QStringLiteral("员工"));
 }

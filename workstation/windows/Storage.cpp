@@ -4,6 +4,7 @@
 #include "Bills.h"
 #include "ConPool.h"
 #include "DataTool.h"
+#include "Entry.h"
 #include "Functions.h"
 #include "GlobalHead.h"
 #include "LabeledEdit.h"
@@ -185,12 +186,8 @@ void TfrmStorage::ShowStartingNames()
 {
     // The lookups start at ID 1; the user sees whose name that is before it is stored, and an
     // empty field where there is no such record (the save then refuses it).
-    const TFbResult supplier = Pool->Execute(QStringLiteral("SELECT SUPPLIER_NAME FROM TB_SUPPLIER WHERE ID = ?"),
-                                             {TFbValue::FromInt(trpSupplier->ID().toLongLong())});
-    trpSupplier->SetText(supplier.RowCount() ? supplier.At(0, 0).AsString() : QString());
-    const TFbResult buyer = Pool->Execute(QStringLiteral("SELECT EMPLOYEE_NAME FROM TB_EMPLOYEE WHERE ID = ?"),
-                                          {TFbValue::FromInt(trpBuyer->ID().toLongLong())});
-    trpBuyer->SetText(buyer.RowCount() ? buyer.At(0, 0).AsString() : QString());
+    trpSupplier->SetText(LookupName(trpSupplier));
+    trpBuyer->SetText(LookupName(trpBuyer));
 }
 
 void TfrmStorage::OpenBill(qint64 billNo)

@@ -90,39 +90,23 @@ bool TfrmSupplier::Save()
                         {edtMemo, FList->MaxLengthOf("MEMO")}},
                        true))
         return false;
-    TStoredProcLoan proc(Pool);
     FList->ClearValues();
     FList->SetValue(QStringLiteral("ID"), QString::number(FId));
     for (const TSupplierField& f : SupplierFields)
         FList->SetValue(QString::fromLatin1(f.Column), (this->*f.Edit)->text());
-    TSPResultInfo result;
-    FList->Execute(proc.get(), FId == 0 ? TExecMode::New : TExecMode::Edit, result);
-    if (!result.Success) {
+    if (!RunListSave(FList, FId)) {
         ShowMsg(EntryTexts::RecordGone, Texts::CaptionWarning, TMsgIcon::Warning);
         return false;
     }
-    FList->ClearValues();
     return true;
 }
 
 void TfrmSupplier::dtbSupplierClick()
 {
-    if (dtbSupplier->Option() != opSave)
-        return;
-    TSaveAgain again(dtbSupplier);   // a refused save gives 保存 back
-    if (!Save())
-        return;
-    again.Done();
-    accept();
+    SaveAndClose(this, dtbSupplier, [this] { return Save(); });
 }
 
 void OpenSupplier(int mode, TData* list)
 {
-    auto* suppliers = dynamic_cast<TSupplier*>(list);
-    if (!suppliers) {
-        ShowMsg(QStringLiteral("请先在“供应商”中打开供应商列表。"), Texts::CaptionInfo, TMsgIcon::Information);
-        return;
-    }
-    TfrmSupplier frm(suppliers, mode == ModeEdit, QApplication::activeWindow());
-    frm.exec();
+    OpenRecordWindow<TfrmSupplier, TSupplier>(mode, list, QStringLiteral("供应商"), QStringLiteral("供应商"));
 }

@@ -103,7 +103,6 @@ bool TfrmTool::Save()
         return false;
     if (!CountValid())
         return false;
-    TStoredProcLoan proc(Pool);
     FList->ClearValues();
     FList->SetValue(QStringLiteral("ID"), QString::number(FId));
     FList->SetValue(QStringLiteral("TOOL_NAME"), edtToolName->text());
@@ -113,34 +112,19 @@ bool TfrmTool::Save()
     FList->SetValue(QStringLiteral("MANUFACTURER"), edtManufacturer->text());
     FList->SetValue(QStringLiteral("AFTERMARKET_PHONE"), edtAfterMarketPhone->text());
     FList->SetValue(QStringLiteral("MEMO"), edtMemo->text());
-    TSPResultInfo result;
-    FList->Execute(proc.get(), FId == 0 ? TExecMode::New : TExecMode::Edit, result);
-    if (!result.Success) {
+    if (!RunListSave(FList, FId)) {
         ShowMsg(EntryTexts::RecordGone, Texts::CaptionWarning, TMsgIcon::Warning);
         return false;
     }
-    FList->ClearValues();
     return true;
 }
 
 void TfrmTool::dtbToolClick()
 {
-    if (dtbTool->Option() != opSave)
-        return;
-    TSaveAgain again(dtbTool);   // a refused save gives 保存 back
-    if (!Save())
-        return;
-    again.Done();
-    accept();
+    SaveAndClose(this, dtbTool, [this] { return Save(); });
 }
 
 void OpenTool(int mode, TData* list)
 {
-    auto* tools = dynamic_cast<TTool*>(list);
-    if (!tools) {
-        ShowMsg(QStringLiteral("请先在“工具管理”中打开工具列表。"), Texts::CaptionInfo, TMsgIcon::Information);
-        return;
-    }
-    TfrmTool frm(tools, mode == ModeEdit, QApplication::activeWindow());
-    frm.exec();
+    OpenRecordWindow<TfrmTool, TTool>(mode, list, QStringLiteral("工具管理"), QStringLiteral("工具"));
 }

@@ -202,10 +202,11 @@ TLabeledEdit* NewEdit(const QString& caption, QWidget* parent, int x, int y, int
     return e;
 }
 
-TTriple* NewLookup(const QString& caption, const QString& dicName, QWidget* parent, int x, int y, int textWidth)
+TTriple* NewLookup(const QString& caption, const QString& dicName, QWidget* parent, int x, int y, int textWidth,
+                   int fontPixels)
 {
     auto* t = new TTriple(parent);
-    t->SetFont(SongFont(14));
+    t->SetFont(SongFont(fontPixels));
     t->SetCaption(caption);
     t->SetDicName(dicName);
     t->SetIcon(TTriple::DefaultIcon());

@@ -73,9 +73,10 @@ QString ShortDateText(const QDate& date);   // yyyy-MM-dd, as the list sources r
 
 // A labelled edit taking at most maxLength characters (none when 0).
 TLabeledEdit* NewEdit(const QString& caption, QWidget* parent, int x, int y, int width, int maxLength);
-// A lookup field on the dictionary dicName whose list borrows a data set of the program's pool
-// while it is open.
-TTriple* NewLookup(const QString& caption, const QString& dicName, QWidget* parent, int x, int y, int textWidth);
+// A lookup field on the dictionary dicName, in "宋体" of fontPixels, whose list borrows a data
+// set of the program's pool while it is open.
+TTriple* NewLookup(const QString& caption, const QString& dicName, QWidget* parent, int x, int y, int textWidth,
+                   int fontPixels = 14);
 
 // Saves the values stored in the list source through its procedure (a new record when id is
 // 0) and clears them once the database took them. False when it did not (the record edited is

@@ -34,10 +34,8 @@ TfrmCommodity::TfrmCommodity(TCommodity* list, bool edit, QWidget* parent)
     pnl1->setGeometry(6, 50, 332, 189);
 
     edtCommodityName = NewEdit(QStringLiteral("商品名"), pnl1, 80, 24, 220, FList->MaxLengthOf("COMMODITY_NAME"));
-    trpUnit = NewLookup(QStringLiteral("单位"), QStringLiteral("UNIT"), pnl1, 40, 72, 194);
-    trpStandard = NewLookup(QStringLiteral("规格"), QStringLiteral("STANDARD"), pnl1, 40, 120, 194);
-    for (TTriple* t : {trpUnit, trpStandard})
-        t->SetFont(SongFont(15));
+    trpUnit = NewLookup(QStringLiteral("单位"), QStringLiteral("UNIT"), pnl1, 40, 72, 194, 15);
+    trpStandard = NewLookup(QStringLiteral("规格"), QStringLiteral("STANDARD"), pnl1, 40, 120, 194, 15);
 
     connect(dtbCommodity, &TDataToolBar::OnClick, this, Guarded(this, &TfrmCommodity::dtbCommodityClick));
 

@@ -4,6 +4,7 @@
 #include "ConPool.h"
 #include "DataHead.h"
 #include "DataTool.h"
+#include "Entry.h"
 #include "Gbk.h"
 #include "GlobalHead.h"
 #include "LabeledEdit.h"
@@ -57,13 +58,7 @@ TfrmRepair::TfrmRepair(TRepair* list, bool edit, QWidget* parent)
 
     // Rows: accepter, customer name, phone; car number, address; oil, quote, deposit; memo;
     // the fault description.
-    trpAccepter = new TTriple(grp2);
-    trpAccepter->SetFont(SongFont(15));
-    trpAccepter->SetCaption(QStringLiteral("接车人"));
-    trpAccepter->SetDicName(QStringLiteral("EMPLOYEE"));
-    trpAccepter->SetIcon(TTriple::DefaultIcon());
-    trpAccepter->move(12, 28);
-    trpAccepter->AdjustWidth();
+    trpAccepter = NewLookup(QStringLiteral("接车人"), QStringLiteral("EMPLOYEE"), grp2, 12, 28, 130, 15);
     edtCarOwner = Field(QStringLiteral("客户姓名"), grp2, 290, 28, 120, 16);
     edtPhone = Field(QStringLiteral("联系电话"), grp2, 490, 28, 125, 32);
     edtCarNo = Field(QStringLiteral("车牌号码"), grp2, 80, 68, 130, 32);
@@ -103,8 +98,6 @@ TfrmRepair::TfrmRepair(TRepair* list, bool edit, QWidget* parent)
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
 
-    // The lookup borrows a data set for its list and gives it back when the list closes.
-    LendPoolDataSets(trpAccepter);
     connect(dtbRepair, &TDataToolBar::OnClick, this, Guarded(this, &TfrmRepair::dtbRepairClick));
     connect(edtCarNo, &QLineEdit::editingFinished, this, Guarded(this, &TfrmRepair::edtCarNoExit));
     connect(mmoFault, &QPlainTextEdit::textChanged, this, [this] {

@@ -71,19 +71,6 @@ template <class TCol, int N> void SetCaptions(TStringGrid* grid, const TCol (&co
     }
 }
 
-TTriple* Lookup(const QString& caption, const QString& dicName, QWidget* parent, int x, int y, int textWidth)
-{
-    auto* t = new TTriple(parent);
-    t->SetFont(SongFont(15));
-    t->SetCaption(caption);
-    t->SetDicName(dicName);
-    t->SetIcon(TTriple::DefaultIcon());
-    t->move(x, y);
-    t->SetTextWidth(textWidth);
-    t->AdjustWidth();
-    return t;
-}
-
 }   // namespace
 
 TfrmStorage::TfrmStorage(qint64 billNo, QWidget* parent)
@@ -99,9 +86,6 @@ TfrmStorage::TfrmStorage(qint64 billNo, QWidget* parent)
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
 
-    // The lookups borrow a data set for their list and give it back when the list closes.
-    LendPoolDataSets(trpSupplier);
-    LendPoolDataSets(trpBuyer);
     connect(dtbStorage, &TDataToolBar::OnClick, this, Guarded(this, &TfrmStorage::dtbStorageClick));
     connect(edtFind, &QLineEdit::textChanged, this, Guarded([this](const QString&) { edtFindChange(); }));
     connect(dbgrdFind, &TFindGrid::Chosen, this, Guarded([this](int row) { dbgrdFindDblClick(row); }));
@@ -135,8 +119,8 @@ void TfrmStorage::Layout()
     pnl1 = new QFrame(this);
     pnl1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnl1->setGeometry(4, 44, 630, 154);
-    trpSupplier = Lookup(QStringLiteral("供应商"), QStringLiteral("SUPPLIER"), pnl1, 10, 8, 260);
-    trpBuyer = Lookup(QStringLiteral("采购员"), QStringLiteral("EMPLOYEE"), pnl1, 400, 8, 130);
+    trpSupplier = NewLookup(QStringLiteral("供应商"), QStringLiteral("SUPPLIER"), pnl1, 10, 8, 260, 15);
+    trpBuyer = NewLookup(QStringLiteral("采购员"), QStringLiteral("EMPLOYEE"), pnl1, 400, 8, 130, 15);
     edtFind = Field(QStringLiteral("查询商品"), pnl1, 76, 40, 220);
     edtInCount = Field(QStringLiteral("进货数量"), pnl1, 76, 70, 110, QStringLiteral("1"));
     edtInPrice = Field(QStringLiteral("进货价"), pnl1, 266, 70, 110, QStringLiteral("0"));
